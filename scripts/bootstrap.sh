@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Prepares a Debian 12 machine for building and testing: packages (only those
+# missing) and the project's Wine prefix. Safe to run again at any time.
+set -euo pipefail
+. "$(dirname "$0")/env.sh"
+
+packages=(g++-mingw-w64-i686 cmake make googletest wine wine32:i386 xvfb xauth nsis
+          clang libclang-rt-14-dev g++)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo_cmd=""
+    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+    echo "bootstrap: installing ${missing[*]}"
+    $sudo_cmd dpkg --add-architecture i386
+    $sudo_cmd apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "bootstrap: creating Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+    # A crash must end the process with a backtrace, never wait at a dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+fi
+[ -f "$WINEPREFIX/system.reg" ] || { echo "bootstrap: Wine prefix was not created" >&2; exit 1; }
