@@ -1,0 +1,342 @@
+#include "Wnd.h"
+
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
+namespace
+{
+
+// Window property that links a handle to its CWnd object.
+constexpr char kWndProperty[] = "Framework.CWnd";
+
+struct ThreadState
+{
+    CWnd* pWndInit = nullptr; // object whose window is being created on this thread
+    MSG lastSentMsg = {};     // message being handled now, for CWnd::Default()
+};
+
+thread_local ThreadState t_state;
+
+// Original procedures of superclassed system classes, by our class name.
+struct SuperclassEntry
+{
+    char szName[64];
+    WNDPROC pfnOriginal;
+};
+std::mutex g_superclassLock;
+SuperclassEntry g_superclasses[16];
+int g_nSuperclasses = 0;
+
+WNDPROC LookupSuperclass(LPCSTR lpszClassName)
+{
+    if (!lpszClassName || IS_INTRESOURCE(lpszClassName))
+        return nullptr;
+    std::lock_guard<std::mutex> lock(g_superclassLock);
+    for (int i = 0; i < g_nSuperclasses; ++i)
+    {
+        if (lstrcmpiA(g_superclasses[i].szName, lpszClassName) == 0)
+            return g_superclasses[i].pfnOriginal;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+BOOL AfxRegisterSuperclass(LPCSTR lpszBaseClass, LPCSTR lpszNewClass)
+{
+    if (LookupSuperclass(lpszNewClass))
+        return TRUE;
+    HINSTANCE hInstance = ::GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    if (!::GetClassInfoExA(nullptr, lpszBaseClass, &wc) && !::GetClassInfoExA(hInstance, lpszBaseClass, &wc))
+        return FALSE;
+    std::lock_guard<std::mutex> lock(g_superclassLock);
+    if (g_nSuperclasses == static_cast<int>(sizeof(g_superclasses) / sizeof(g_superclasses[0])) ||
+        std::strlen(lpszNewClass) >= sizeof(g_superclasses[0].szName))
+        return FALSE;
+    SuperclassEntry& entry = g_superclasses[g_nSuperclasses];
+    lstrcpynA(entry.szName, lpszNewClass, sizeof(entry.szName));
+    entry.pfnOriginal = wc.lpfnWndProc;
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &CWnd::AfxWndProc;
+    wc.hInstance = hInstance;
+    wc.lpszClassName = lpszNewClass;
+    wc.style &= ~CS_GLOBALCLASS;
+    if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return FALSE;
+    ++g_nSuperclasses;
+    return TRUE;
+}
+
+LPCSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon)
+{
+    // Names live as long as the process: one slot per distinct combination.
+    static std::mutex lock;
+    static char names[16][64];
+    static int nNames = 0;
+
+    char szName[64];
+    std::snprintf(szName, sizeof(szName), "Afx:%x:%p:%p:%p", nClassStyle, static_cast<void*>(hCursor),
+                  static_cast<void*>(hbrBackground), static_cast<void*>(hIcon));
+    std::lock_guard<std::mutex> guard(lock);
+    for (int i = 0; i < nNames; ++i)
+    {
+        if (std::strcmp(names[i], szName) == 0)
+            return names[i];
+    }
+    if (nNames == 16)
+        return nullptr;
+
+    WNDCLASSA wc = {};
+    wc.style = nClassStyle;
+    wc.lpfnWndProc = &CWnd::AfxWndProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = hCursor;
+    wc.hbrBackground = hbrBackground;
+    wc.hIcon = hIcon;
+    wc.lpszClassName = szName;
+    if (!::RegisterClassA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return nullptr;
+    lstrcpynA(names[nNames], szName, sizeof(names[0]));
+    return names[nNames++];
+}
+
+CWnd::CWnd() = default;
+
+CWnd::~CWnd()
+{
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        DestroyWindow();
+    else if (m_hWnd)
+        Detach();
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    return hWnd ? static_cast<CWnd*>(::GetPropA(hWnd, kWndProperty)) : nullptr;
+}
+
+BOOL CWnd::Attach(HWND hWnd)
+{
+    if (!hWnd || m_hWnd || FromHandlePermanent(hWnd))
+        return FALSE;
+    if (!::SetPropA(hWnd, kWndProperty, this))
+        return FALSE;
+    m_hWnd = hWnd;
+    return TRUE;
+}
+
+HWND CWnd::Detach()
+{
+    HWND hWnd = m_hWnd;
+    if (hWnd)
+        ::RemovePropA(hWnd, kWndProperty);
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+BOOL CWnd::PreCreateWindow(CREATESTRUCTA&)
+{
+    return TRUE;
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, int x, int y,
+                    int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam)
+{
+    if (m_hWnd)
+        return FALSE;
+    CREATESTRUCTA cs = {};
+    cs.dwExStyle = dwExStyle;
+    cs.lpszClass = lpszClassName;
+    cs.lpszName = lpszWindowName;
+    cs.style = static_cast<LONG>(dwStyle);
+    cs.x = x;
+    cs.y = y;
+    cs.cx = nWidth;
+    cs.cy = nHeight;
+    cs.hwndParent = hWndParent;
+    cs.hMenu = nIDorHMenu;
+    cs.hInstance = ::GetModuleHandleA(nullptr);
+    cs.lpCreateParams = lpParam;
+    if (!PreCreateWindow(cs))
+        return FALSE;
+
+    m_pfnSuper = LookupSuperclass(cs.lpszClass);
+    CWnd* pPrevInit = t_state.pWndInit;
+    t_state.pWndInit = this;
+    HWND hWnd =
+        ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
+                          cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    t_state.pWndInit = pPrevInit;
+    // A window whose WM_CREATE failed is already destroyed and detached.
+    if (!hWnd && m_hWnd)
+        Detach();
+    return hWnd != nullptr;
+}
+
+BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, LPVOID lpParam)
+{
+    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), lpParam);
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    if (!m_hWnd)
+        return FALSE;
+    HWND hWnd = m_hWnd;
+    BOOL bResult = ::DestroyWindow(hWnd);
+    // A window not created through us gets no WM_NCDESTROY routing: let go of it.
+    if (m_hWnd == hWnd && !::IsWindow(hWnd))
+        Detach();
+    return bResult;
+}
+
+LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* pWnd = FromHandlePermanent(hWnd);
+    if (!pWnd && t_state.pWndInit)
+    {
+        pWnd = t_state.pWndInit;
+        t_state.pWndInit = nullptr;
+        pWnd->Attach(hWnd);
+    }
+    if (!pWnd)
+    {
+        // A window of one of our classes that no object owns (or no longer owns).
+        char szClass[64] = "";
+        ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+        WNDPROC pfnSuper = LookupSuperclass(szClass);
+        return pfnSuper ? ::CallWindowProcA(pfnSuper, hWnd, message, wParam, lParam)
+                        : ::DefWindowProcA(hWnd, message, wParam, lParam);
+    }
+
+    MSG saved = t_state.lastSentMsg;
+    t_state.lastSentMsg.hwnd = hWnd;
+    t_state.lastSentMsg.message = message;
+    t_state.lastSentMsg.wParam = wParam;
+    t_state.lastSentMsg.lParam = lParam;
+    LRESULT lResult = pWnd->WindowProc(message, wParam, lParam);
+    t_state.lastSentMsg = saved;
+
+    if (message == WM_NCDESTROY && pWnd->m_hWnd == hWnd)
+    {
+        pWnd->Detach();
+        pWnd->PostNcDestroy();
+    }
+    return lResult;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT lResult = 0;
+    if (!OnWndMsg(message, wParam, lParam, &lResult))
+        lResult = DefWindowProc(message, wParam, lParam);
+    return lResult;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (message == WM_COMMAND)
+    {
+        if (!OnCommand(wParam, lParam))
+            return FALSE;
+        *pResult = 0;
+        return TRUE;
+    }
+    const AFX_MSGMAP_ENTRY* pEntry = AfxFindMessageEntry(GetMessageMap(), message);
+    if (!pEntry)
+        return FALSE;
+    *pResult = pEntry->pfn(this, wParam, lParam);
+    return TRUE;
+}
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    const UINT nID = LOWORD(wParam);
+    const UINT nCode = HIWORD(wParam);
+    // Notifications from child controls go to the control's owner as they are.
+    if (lParam != 0 && nCode != 0 && nCode != 1)
+        return FALSE;
+    return OnCmdMsg(nID, CN_COMMAND, nullptr);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnSuper)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default()
+{
+    const MSG& msg = t_state.lastSentMsg;
+    return DefWindowProc(msg.message, msg.wParam, msg.lParam);
+}
+
+void CWnd::PostNcDestroy() {}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
+
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
+{
+    const DWORD dwStyle = GetStyle();
+    const DWORD dwNewStyle = (dwStyle & ~dwRemove) | dwAdd;
+    if (dwStyle == dwNewStyle)
+        return FALSE;
+    ::SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>(dwNewStyle));
+    if (nFlags != 0)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+    return TRUE;
+}
+
+CWnd* CWnd::GetDescendantWindow(int nID) const
+{
+    HWND hChild = ::GetDlgItem(m_hWnd, nID);
+    return hChild ? FromHandlePermanent(hChild) : nullptr;
+}
+
+int CWnd::OnCreate(LPCREATESTRUCTA)
+{
+    return static_cast<int>(Default());
+}
+
+void CWnd::OnDestroy()
+{
+    Default();
+}
+
+void CWnd::OnClose()
+{
+    Default();
+}
+
+void CWnd::OnSetFocus(CWnd*)
+{
+    Default();
+}
+
+void CWnd::OnSize(UINT, int, int)
+{
+    Default();
+}
+
+void CWnd::OnTimer(UINT_PTR)
+{
+    Default();
+}
+
+void CWnd::OnSettingChange(UINT, LPCSTR)
+{
+    Default();
+}
