@@ -45,6 +45,15 @@ constexpr const char kKeywordSInfo[] = "SINFO";
 constexpr const char kRequestTerminate[] = "TERMINATE;";
 constexpr const char kRequestClean[] = "CLEAN;";
 
+// Log lines: "<word>;[<stamp>]-> <text>" before the client has an id,
+// "<word>;[<stamp>:<name>:<id>]-> <text>" after. The stamp brings its own
+// brackets, so every line shows two opening brackets.
+constexpr const char kTimeStampFormat[] = "[%m-%d-%Y %H:%M:%S]";
+constexpr std::size_t kTimeStampBytes = 128;
+constexpr const char kLogLineOpen[] = "[";
+constexpr const char kLogLineArrow[] = "]-> ";
+constexpr char kLogLineFieldSeparator = ':';
+
 // Kind of a parsed request; never sent on the pipe.
 enum CommandKind : int
 {

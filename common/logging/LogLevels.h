@@ -1,0 +1,39 @@
+// The logger's levels: their values on the ILogger interface (higher is more
+// severe), where each one keeps its flag, and the log kind its lines carry.
+#pragma once
+
+#include "PipeProtocol.h"
+
+#include <cstdint>
+
+namespace Marvane::NativeLogging
+{
+
+using LogLevel = std::int32_t;
+
+namespace Level
+{
+constexpr LogLevel Fatal = 0;
+constexpr LogLevel Error = -1;
+constexpr LogLevel Warning = -2;
+constexpr LogLevel Info = -3;
+constexpr LogLevel Debug = -4;
+constexpr LogLevel Trace = -5;
+} // namespace Level
+
+constexpr int kLevelCount = 6;
+
+// Flag position of a level: 0 for Fatal up to 5 for Trace; -1 for a value that
+// is no level.
+constexpr int LevelFlagIndex(LogLevel level)
+{
+    return (level <= Level::Fatal && level >= Level::Trace) ? -level : -1;
+}
+
+// Fatal and Error lines travel as SERROR, everything else as SINFO.
+constexpr int LogKindForLevel(LogLevel level)
+{
+    return (level == Level::Fatal || level == Level::Error) ? Protocol::kLogSError : Protocol::kLogSInfo;
+}
+
+} // namespace Marvane::NativeLogging

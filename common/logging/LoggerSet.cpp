@@ -1,0 +1,22 @@
+#include "LoggerSet.h"
+
+#include <new>
+
+namespace Marvane::NativeLogging
+{
+
+ZOVLogger* LoggerSet::Create(LogLineSink sink)
+{
+    std::unique_ptr<ZOVLogger> logger(new (std::nothrow) ZOVLogger(sink));
+    if (!logger)
+        return nullptr;
+    m_loggers.push_back(std::move(logger));
+    return m_loggers.back().get();
+}
+
+void LoggerSet::DeleteAll()
+{
+    m_loggers.clear();
+}
+
+} // namespace Marvane::NativeLogging
