@@ -1,0 +1,135 @@
+// Reading "Location" from the real registry of the test's Wine prefix. The key is
+// saved before each case and put back afterwards.
+#include "InstallLocation.h"
+#include "InstallRegistry.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using Install::LocationReadStatus;
+
+namespace
+{
+
+class InstallRegistry : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        HKEY hKey = nullptr;
+        m_bKeyExisted =
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, 0, KEY_READ, &hKey) == ERROR_SUCCESS;
+        if (m_bKeyExisted)
+        {
+            DWORD cbData = 0;
+            m_bValueExisted = RegQueryValueExA(hKey, Install::kLocationValueName, nullptr, &m_dwSavedType,
+                                               nullptr, &cbData) == ERROR_SUCCESS;
+            m_savedData.resize(cbData);
+            if (m_bValueExisted && cbData)
+                RegQueryValueExA(hKey, Install::kLocationValueName, nullptr, nullptr, m_savedData.data(),
+                                 &cbData);
+            RegCloseKey(hKey);
+        }
+        DeleteKey();
+    }
+
+    void TearDown() override
+    {
+        DeleteKey();
+        if (!m_bKeyExisted)
+            return;
+        HKEY hKey = CreateKey();
+        if (m_bValueExisted)
+            RegSetValueExA(hKey, Install::kLocationValueName, 0, m_dwSavedType, m_savedData.data(),
+                           static_cast<DWORD>(m_savedData.size()));
+        RegCloseKey(hKey);
+    }
+
+    static void DeleteKey() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath); }
+
+    static HKEY CreateKey()
+    {
+        HKEY hKey = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, 0, nullptr, 0,
+                                                 KEY_WRITE, nullptr, &hKey, nullptr));
+        return hKey;
+    }
+
+    static void SetLocation(DWORD dwType, const void* pData, DWORD cbData)
+    {
+        HKEY hKey = CreateKey();
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(hKey, Install::kLocationValueName, 0, dwType,
+                                                static_cast<const BYTE*>(pData), cbData));
+        RegCloseKey(hKey);
+    }
+
+    static void SetLocation(const std::string& strValue)
+    {
+        SetLocation(REG_SZ, strValue.c_str(), static_cast<DWORD>(strValue.size() + 1));
+    }
+
+    static LocationReadStatus Read(std::string& strLocation)
+    {
+        strLocation = "stale";
+        return Install::ReadInstallLocation(strLocation);
+    }
+
+    bool m_bKeyExisted = false;
+    bool m_bValueExisted = false;
+    DWORD m_dwSavedType = REG_SZ;
+    std::vector<BYTE> m_savedData;
+};
+
+} // namespace
+
+TEST_F(InstallRegistry, MissingKeyMissingValueAndEmptyValueAreTold)
+{
+    std::string strLocation;
+    EXPECT_EQ(LocationReadStatus::kKeyMissing, Read(strLocation));
+    EXPECT_EQ("", strLocation);
+
+    RegCloseKey(CreateKey());
+    EXPECT_EQ(LocationReadStatus::kValueMissing, Read(strLocation));
+    EXPECT_EQ("", strLocation);
+
+    SetLocation("");
+    EXPECT_EQ(LocationReadStatus::kEmptyValue, Read(strLocation));
+    EXPECT_EQ("", strLocation);
+
+    const DWORD dwNumber = 5;
+    SetLocation(REG_DWORD, &dwNumber, sizeof dwNumber);
+    EXPECT_EQ(LocationReadStatus::kValueMissing, Read(strLocation));
+}
+
+TEST_F(InstallRegistry, ValuesUpTo499CharactersAreRead)
+{
+    std::string strLocation;
+    SetLocation("C:\\Program Files\\Tessaly\\Tessaly.exe");
+    EXPECT_EQ(LocationReadStatus::kOk, Read(strLocation));
+    EXPECT_EQ("C:\\Program Files\\Tessaly\\Tessaly.exe", strLocation);
+
+    const std::string strLongest = "C:\\" + std::string(496, 'x');
+    SetLocation(strLongest);
+    EXPECT_EQ(LocationReadStatus::kOk, Read(strLocation));
+    EXPECT_EQ(strLongest, strLocation);
+
+    // 500 characters do not fit the 500-byte buffer with their terminator.
+    SetLocation(strLongest + "y");
+    EXPECT_EQ(LocationReadStatus::kValueMissing, Read(strLocation));
+    EXPECT_EQ("", strLocation);
+    SetLocation(std::string(4000, 'z'));
+    EXPECT_EQ(LocationReadStatus::kValueMissing, Read(strLocation));
+
+    // Stored without a terminator: the text is still read, and not one byte further.
+    const std::string strBare = "C:\\Bare\\";
+    SetLocation(REG_SZ, strBare.data(), static_cast<DWORD>(strBare.size()));
+    EXPECT_EQ(LocationReadStatus::kOk, Read(strLocation));
+    EXPECT_EQ(strBare, strLocation);
+    const std::string strFull(500, 'f');
+    SetLocation(REG_SZ, strFull.data(), static_cast<DWORD>(strFull.size()));
+    EXPECT_EQ(LocationReadStatus::kValueMissing, Read(strLocation));
+}
