@@ -1,0 +1,15 @@
+// The monitor's pipe server: one listener thread that accepts connections, and a
+// thread per connection that reads requests, has ProcessPipeCommand act on them,
+// replies, registers clients, cleans up after clients whose pipe broke, and ends
+// the monitor when the last client has gone (outside debug mode).
+#pragma once
+
+#include <windows.h>
+
+// Listener thread entry; the parameter is the CMainWindowLink* of the main window
+// (or null). Returns 0 when a pipe instance cannot be created.
+DWORD WINAPI PipeListenerProc(LPVOID pMainFrame);
+
+// Connection thread entry; the parameter is the PipeConnection*, which the thread
+// owns and destroys when the connection has ended.
+DWORD WINAPI PipeConnectionProc(LPVOID pConnection);

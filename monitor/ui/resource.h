@@ -1,0 +1,15 @@
+// Resource and command ids of the monitor. Standard framework ids (ID_FILE_SAVE,
+// ID_EDIT_COPY, AFX_IDW_PANE_FIRST, ...) come from the framework's AfxRes.h.
+#pragma once
+
+#define IDD_ABOUT 100
+#define IDR_MAINFRAME 128
+#define IDR_TRAYMENU 129
+#define IDC_ABOUT_NOTICE 1000
+
+#define ID_OPEN_CONSOLE 32771
+#define ID_EXIT_MONITOR 32772
+#define ID_CLEAR_MESSAGES 32773
+
+// Callback message of the notification-area icon (WM_APP + 10).
+#define WM_TRAYNOTIFY 0x800A
