@@ -128,6 +128,18 @@ bool IsMenuItemChecked(HMENU hMenu, UINT nPos)
     return (::GetMenuState(hMenu, nPos, MF_BYPOSITION) & MF_CHECKED) != 0;
 }
 
+std::string TipText(HWND hTip, HWND hTool, UINT nID)
+{
+    char szText[80] = "unset";
+    TTTOOLINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.hwnd = hTool;
+    info.uId = nID;
+    info.lpszText = szText;
+    ::SendMessageA(hTip, TTM_GETTEXTA, sizeof(szText), reinterpret_cast<LPARAM>(&info));
+    return szText;
+}
+
 RECT ChildRect(HWND hParent, HWND hChild)
 {
     RECT rc;
@@ -360,23 +372,18 @@ TEST_F(FrameTest, ToolBarComesFromItsResourceWithTipsFromTheStrings)
     }
     EXPECT_EQ(MAKELONG(16 + 7, 15 + 7), ::SendMessageA(hTool, TB_GETBUTTONSIZE, 0, 0));
 
-    NMTTDISPINFOA infoA = {};
-    infoA.hdr.code = TTN_GETDISPINFOA;
-    infoA.hdr.idFrom = ID_EDIT_COPY;
-    ::SendMessageA(hTool, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&infoA));
-    EXPECT_STREQ("Copy", infoA.lpszText);
+    // The tool bar's own tool tip asks the tool bar for a button's text.
+    HWND hTip = reinterpret_cast<HWND>(::SendMessageA(hTool, TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(nullptr, hTip);
+    EXPECT_EQ("Copy", TipText(hTip, hTool, ID_EDIT_COPY)) << "the part after the line end";
+    EXPECT_EQ("", TipText(hTip, hTool, ID_TEST_CLEAR)) << "a string without a tip part gives no tip";
 
+    // The same request in its wide form.
     NMTTDISPINFOW infoW = {};
     infoW.hdr.code = TTN_GETDISPINFOW;
     infoW.hdr.idFrom = ID_FILE_SAVE;
     ::SendMessageA(hTool, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&infoW));
     EXPECT_STREQ(L"Save", infoW.lpszText);
-
-    infoA = {};
-    infoA.hdr.code = TTN_GETDISPINFOA;
-    infoA.hdr.idFrom = ID_TEST_CLEAR;
-    ::SendMessageA(hTool, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&infoA));
-    EXPECT_STREQ("", infoA.lpszText) << "a string without a tip part gives no tip";
 }
 
 TEST_F(FrameTest, OverriddenCloseHidesWhileTheBaseCloseStillDestroys)
