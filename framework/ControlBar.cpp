@@ -243,11 +243,6 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
     return TRUE;
 }
 
-UINT CStatusBar::GetItemID(int nIndex) const
-{
-    return nIndex >= 0 && nIndex < m_nCount ? m_nIDs[nIndex] : ID_SEPARATOR;
-}
-
 BOOL CStatusBar::SetPaneText(int nIndex, LPCSTR lpszNewText)
 {
     if (!m_hWnd || nIndex < 0 || nIndex >= m_nCount)

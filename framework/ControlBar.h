@@ -25,7 +25,6 @@ public:
     // Sides the bar may dock to. Docking is top-only in this framework: the value
     // is kept, and tool bars always sit at the top of their frame.
     void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
-    DWORD GetDockingStyle() const { return m_dwDockStyle; }
 
     // Offers each element to pTarget's command route (idle-time update).
     virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHandler) = 0;
@@ -75,8 +74,6 @@ public:
     // One pane per id. FALSE when there are more than kMaxPanes.
     BOOL SetIndicators(const UINT* lpIDArray, int nIDCount);
     BOOL SetPaneText(int nIndex, LPCSTR lpszNewText);
-    int GetCount() const { return m_nCount; }
-    UINT GetItemID(int nIndex) const;
 
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHandler) override;
     void RepositionInParent() override;

@@ -47,6 +47,5 @@ INT_PTR CFileDialog::DoModal()
         return IDCANCEL;
     CWnd* pOwner = m_pParentWnd ? m_pParentWnd : AfxGetMainWnd();
     m_ofn.hwndOwner = pOwner && pOwner->m_hWnd ? ::GetAncestor(pOwner->m_hWnd, GA_ROOT) : nullptr;
-    m_ofn.hInstance = AfxGetInstanceHandle();
     return ::GetSaveFileNameA(&m_ofn) ? IDOK : IDCANCEL;
 }

@@ -37,6 +37,8 @@ public:
     virtual BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                            CWnd* pParentWnd = nullptr, void* pContext = nullptr);
 
+    // A derived frame may offer commands to its view itself before calling this;
+    // a command the view lacks is then offered to it twice, which is harmless.
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra) override;
     // Without a class name: a class with the arrow cursor, window background and
     // the resource's icon. Adds WS_EX_CLIENTEDGE.
@@ -59,7 +61,6 @@ public:
     // Text of the status bar's message pane.
     void SetMessageText(LPCSTR lpszText);
     void SetMessageText(UINT nID);
-    LPCSTR GetTitle() const { return m_szTitle; }
 
     // The base close: destroys the window (and so deletes this object). Public so
     // that a command can close for real past a derived WM_CLOSE handler that only
