@@ -56,6 +56,11 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra)
     });
     if (!pEntry)
         return FALSE;
+    if (nCode == CN_COMMAND && pExtra)
+    {
+        static_cast<AFX_CMDHANDLERINFO*>(pExtra)->pTarget = this;
+        return TRUE;
+    }
     pEntry->pfn(this, nID, reinterpret_cast<LPARAM>(pExtra));
     return TRUE;
 }

@@ -32,6 +32,14 @@ typedef LRESULT (*AFX_PMSG)(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam);
 constexpr int CN_COMMAND = 0;
 constexpr int CN_UPDATE_COMMAND_UI = -1;
 
+// Passed as pExtra with CN_COMMAND to ask whether some target along the route has a
+// handler for the command, without running it (menus disable commands nobody
+// handles). The target that would handle it is stored here.
+struct AFX_CMDHANDLERINFO
+{
+    CCmdTarget* pTarget;
+};
+
 struct AFX_MSGMAP_ENTRY
 {
     UINT nMessage;            // window message; WM_COMMAND for command entries
@@ -64,7 +72,10 @@ public:
 
     // Offers a command (CN_COMMAND) or its update request (CN_UPDATE_COMMAND_UI,
     // pExtra is the CCmdUI*) to this object's map. TRUE when an entry handled it.
-    // Windows and frames override it to route further (view, frame, application).
+    // CN_COMMAND with a non-null pExtra is only a question: pExtra is an
+    // AFX_CMDHANDLERINFO*, the handler is found but not called.
+    // Windows and frames override it to route further (view, frame, application);
+    // overrides pass all three arguments on unchanged.
     virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra);
 
     virtual const AFX_MSGMAP* GetMessageMap() const;

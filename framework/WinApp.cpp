@@ -6,6 +6,7 @@ namespace
 {
 
 CWinApp* g_pApp = nullptr;
+bool g_bDllAttached = false;
 
 HINSTANCE ModuleOfThisCode()
 {
@@ -14,6 +15,12 @@ HINSTANCE ModuleOfThisCode()
                              GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                          reinterpret_cast<LPCSTR>(&ModuleOfThisCode), &hModule);
     return hModule;
+}
+
+// Messages that arrive on their own and say nothing about new input.
+bool IsIdleMessage(const MSG& msg)
+{
+    return msg.message != WM_TIMER && msg.message != WM_PAINT && msg.message != 0x0118 /* WM_SYSTIMER */;
 }
 
 } // namespace
@@ -42,14 +49,38 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg)
         CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
         if (pWnd && pWnd->PreTranslateMessage(pMsg))
             return TRUE;
+        if (pWnd && pWnd == m_pMainWnd)
+            return FALSE;
     }
+    // Messages for windows outside the main window (or for the thread) get the
+    // main window's accelerators too.
     CWnd* pMainWnd = m_pMainWnd;
     return pMainWnd && pMainWnd->m_hWnd && pMainWnd->PreTranslateMessage(pMsg);
 }
 
-BOOL CWinApp::OnIdle(LONG)
+BOOL CWinApp::OnIdle(LONG lCount)
 {
+    if (lCount == 0)
+    {
+        // A hidden or minimised window shows no bars worth updating.
+        CWnd* pMainWnd = m_pMainWnd;
+        if (pMainWnd && pMainWnd->m_hWnd && pMainWnd->IsWindowVisible() && !::IsIconic(pMainWnd->m_hWnd))
+            pMainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    }
     return FALSE;
+}
+
+BOOL CWinApp::PumpMessage()
+{
+    const BOOL bGot = ::GetMessageA(&m_msgCur, nullptr, 0, 0);
+    if (bGot == 0 || bGot == -1)
+        return FALSE;
+    if (!PreTranslateMessage(&m_msgCur))
+    {
+        ::TranslateMessage(&m_msgCur);
+        ::DispatchMessageA(&m_msgCur);
+    }
+    return TRUE;
 }
 
 int CWinApp::Run()
@@ -63,16 +94,10 @@ int CWinApp::Run()
             if (!OnIdle(lIdleCount++))
                 break;
         }
-        const BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (bGot == 0 || bGot == -1)
+        if (!PumpMessage())
             break;
-        if (!PreTranslateMessage(&msg))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
         // Idle processing again once the burst of input is handled.
-        if (msg.message != WM_TIMER && msg.message != WM_PAINT && msg.message != 0x0118 /* WM_SYSTIMER */)
+        if (IsIdleMessage(m_msgCur))
             lIdleCount = 0;
     }
     return ExitInstance();
@@ -80,7 +105,7 @@ int CWinApp::Run()
 
 int CWinApp::ExitInstance()
 {
-    return 0;
+    return m_msgCur.message == WM_QUIT ? static_cast<int>(m_msgCur.wParam) : 0;
 }
 
 CWinApp* AfxGetApp()
@@ -119,4 +144,29 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
         return pApp->ExitInstance();
     }
     return pApp->Run();
+}
+
+BOOL AfxDllProcessAttach(HINSTANCE hInstDll)
+{
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp)
+        return TRUE;
+    pApp->m_hInstance = hInstDll;
+    if (!pApp->InitInstance())
+    {
+        pApp->ExitInstance();
+        return FALSE;
+    }
+    g_bDllAttached = true;
+    return TRUE;
+}
+
+void AfxDllProcessDetach()
+{
+    // A failed attach is followed by a detach notification: ExitInstance already ran.
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp || !g_bDllAttached)
+        return;
+    g_bDllAttached = false;
+    pApp->ExitInstance();
 }

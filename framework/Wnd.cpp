@@ -1,5 +1,8 @@
 #include "Wnd.h"
 
+#include "CmdUI.h"
+#include "WinApp.h"
+
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -29,6 +32,20 @@ struct SuperclassEntry
 std::mutex g_superclassLock;
 SuperclassEntry g_superclasses[16];
 int g_nSuperclasses = 0;
+
+// Asks the route for a command's state without touching any element.
+class CTestCmdUI : public CCmdUI
+{
+public:
+    BOOL m_bEnabled = TRUE;
+    void Enable(BOOL bOn) override
+    {
+        m_bEnabled = bOn;
+        m_bEnableChanged = TRUE;
+    }
+    void SetCheck(int) override {}
+    void SetText(LPCSTR) override {}
+};
 
 WNDPROC LookupSuperclass(LPCSTR lpszClassName)
 {
@@ -171,11 +188,18 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     HWND hWnd =
         ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
                           cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    const bool bAttached = t_state.pWndInit != this;
     t_state.pWndInit = pPrevInit;
-    // A window whose WM_CREATE failed is already destroyed and detached.
-    if (!hWnd && m_hWnd)
-        Detach();
-    return hWnd != nullptr;
+    if (!hWnd)
+    {
+        // A window that got as far as its first message was destroyed through
+        // WM_NCDESTROY, which detached it and ran PostNcDestroy (this object may be
+        // gone now). One that never got a message ends the same way here.
+        if (!bAttached)
+            PostNcDestroy();
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
@@ -227,6 +251,13 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
 
     if (message == WM_NCDESTROY && pWnd->m_hWnd == hWnd)
     {
+        CWinApp* pApp = AfxGetApp();
+        if (pApp && pApp->m_pMainWnd == pWnd)
+        {
+            // The program ends with its main window.
+            pApp->m_pMainWnd = nullptr;
+            ::PostQuitMessage(0);
+        }
         pWnd->Detach();
         pWnd->PostNcDestroy();
     }
@@ -261,9 +292,15 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     const UINT nID = LOWORD(wParam);
     const UINT nCode = HIWORD(wParam);
-    // Notifications from child controls go to the control's owner as they are.
-    if (lParam != 0 && nCode != 0 && nCode != 1)
+    // Menus send code 0, accelerators 1, buttons (tool-bar buttons too) BN_CLICKED
+    // (0) with their handle. Other control notifications are no commands.
+    if (nID == 0 || (lParam != 0 && nCode != BN_CLICKED) || (lParam == 0 && nCode > 1))
         return FALSE;
+    CTestCmdUI state;
+    state.m_nID = nID;
+    OnCmdMsg(nID, CN_UPDATE_COMMAND_UI, &state);
+    if (!state.m_bEnabled)
+        return TRUE; // disabled: swallowed, like a click on a greyed item
     return OnCmdMsg(nID, CN_COMMAND, nullptr);
 }
 
@@ -337,6 +374,16 @@ void CWnd::OnTimer(UINT_PTR)
 }
 
 void CWnd::OnSettingChange(UINT, LPCSTR)
+{
+    Default();
+}
+
+void CWnd::OnInitMenuPopup(HMENU, UINT, BOOL)
+{
+    Default();
+}
+
+void CWnd::OnMenuSelect(UINT, UINT, HMENU)
 {
     Default();
 }

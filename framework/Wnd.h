@@ -8,9 +8,17 @@
 // (before WM_NCCREATE for some windows), so even WM_CREATE reaches the map. The
 // link is a window property, so any thread can find the object of a handle.
 // Wrappers keep nothing but the handle.
+//
+// Destroying the application's main window ends its message loop (WM_QUIT) and
+// clears CWinApp::m_pMainWnd. A creation that fails always ends in PostNcDestroy,
+// so objects that delete themselves there (frames) are gone after a failed Create.
 #pragma once
 
 #include "CmdTarget.h"
+
+// Sent by the application's idle processing to the main window: bring bars up to
+// date (wParam TRUE: disable elements whose command nobody handles).
+constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
 
 class CWnd : public CCmdTarget
 {
@@ -46,8 +54,10 @@ public:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // TRUE when the message map handled the message; *pResult holds the result.
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    // WM_COMMAND: refuses commands whose update handler disabled them (menus and
-    // accelerators), then routes through OnCmdMsg.
+    // WM_COMMAND from a menu, an accelerator or a button: asks the route for the
+    // command's state first and drops a command whose update handler disabled it
+    // (a stale menu, an accelerator of a greyed item), then routes it through
+    // OnCmdMsg. Other control notifications are not commands (FALSE).
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Called after the window is gone (WM_NCDESTROY) and detached.
@@ -95,6 +105,8 @@ protected:
     void OnSize(UINT nType, int cx, int cy);
     void OnTimer(UINT_PTR nIDEvent);
     void OnSettingChange(UINT uFlags, LPCSTR lpszSection);
+    void OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu);
+    void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu);
 
     // Original window procedure of a superclassed system class, null otherwise.
     WNDPROC m_pfnSuper = nullptr;
@@ -151,5 +163,17 @@ BOOL AfxRegisterSuperclass(LPCSTR lpszBaseClass, LPCSTR lpszNewClass);
 #define ON_WM_SETTINGCHANGE()                                                                                \
     {WM_SETTINGCHANGE, nullptr, 0, 0, 0, [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT {                  \
          static_cast<ThisClass*>(t)->OnSettingChange(static_cast<UINT>(w), reinterpret_cast<LPCSTR>(l));     \
+         return 0;                                                                                           \
+     }},
+// void OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu)
+#define ON_WM_INITMENUPOPUP()                                                                                \
+    {WM_INITMENUPOPUP, nullptr, 0, 0, 0, [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT {                  \
+         static_cast<ThisClass*>(t)->OnInitMenuPopup(reinterpret_cast<HMENU>(w), LOWORD(l), HIWORD(l));      \
+         return 0;                                                                                           \
+     }},
+// void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu)
+#define ON_WM_MENUSELECT()                                                                                   \
+    {WM_MENUSELECT, nullptr, 0, 0, 0, [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT {                     \
+         static_cast<ThisClass*>(t)->OnMenuSelect(LOWORD(w), HIWORD(w), reinterpret_cast<HMENU>(l));         \
          return 0;                                                                                           \
      }},
