@@ -23,8 +23,16 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "bootstrap: creating Wine prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
-    # A crash must end the process with a backtrace, never wait at a dialog.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
 fi
 [ -f "$WINEPREFIX/system.reg" ] || { echo "bootstrap: Wine prefix was not created" >&2; exit 1; }
+
+settings_marker="$WINEPREFIX/.project-settings-1"
+if [ ! -f "$settings_marker" ]; then
+    # A crash must end the process with a backtrace, never wait at a dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Without a window manager (Xvfb), managed windows cost ~2 s each to show or hide.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$settings_marker"
+fi
