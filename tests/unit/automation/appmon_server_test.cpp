@@ -94,9 +94,9 @@ protected:
     }
 
     // Starts the server with the given command line; its process handle or null.
-    static HANDLE Start(const std::string& strArguments)
+    static HANDLE Start(const std::string& strArguments, const std::string& strExe = ServerPath())
     {
-        std::string strCommand = "\"" + ServerPath() + "\" " + strArguments;
+        std::string strCommand = "\"" + strExe + "\" " + strArguments;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
@@ -120,6 +120,31 @@ protected:
     {
         m_quit.Set();
         return Reap(hProcess);
+    }
+
+    // Registers strExe as the local server with its registration run, then has COM
+    // start it for a class-object request, and ends it again.
+    void ExpectStartedByCom(const std::string& strExe)
+    {
+        HANDLE hRegister = Start(AppMonTestServer::kRegisterSwitch, strExe);
+        ASSERT_NE(nullptr, hRegister);
+        ASSERT_EQ(0u, Reap(hRegister)) << "the registration run ends by itself";
+        ASSERT_TRUE(RunningServers().empty());
+        IUnknown* pUnknown = nullptr;
+        ASSERT_EQ(MK_E_UNAVAILABLE, GetActiveObject(CLSID_AppMon, nullptr, &pUnknown));
+
+        ASSERT_EQ(S_OK, CoGetClassObject(CLSID_AppMon, CLSCTX_LOCAL_SERVER, nullptr, IID_IUnknown,
+                                         reinterpret_cast<void**>(&pUnknown)));
+        pUnknown->Release();
+        const std::vector<DWORD> servers = RunningServers();
+        ASSERT_EQ(1u, servers.size());
+        ASSERT_TRUE(m_ready.Wait(kStartTimeoutMs));
+        ASSERT_EQ(S_OK, GetActiveObject(CLSID_AppMon, nullptr, &pUnknown));
+        pUnknown->Release();
+
+        HANDLE hServer = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, servers[0]);
+        ASSERT_NE(nullptr, hServer);
+        EXPECT_EQ(0u, QuitAndReap(hServer));
     }
 
     Event m_ready{AppMonTestServer::kReadyEvent};
@@ -160,25 +185,29 @@ TEST_F(AppMonServer, RunningServerIsFoundInTheRunningObjectTableAndServesItsClas
 
 TEST_F(AppMonServer, RegisteredButStoppedServerIsStartedByComForAClassObjectRequest)
 {
-    HANDLE hRegister = Start(AppMonTestServer::kRegisterSwitch);
-    ASSERT_NE(nullptr, hRegister);
-    ASSERT_EQ(0u, Reap(hRegister)) << "the registration run ends by itself";
-    ASSERT_TRUE(RunningServers().empty());
-    IUnknown* pUnknown = nullptr;
-    ASSERT_EQ(MK_E_UNAVAILABLE, GetActiveObject(CLSID_AppMon, nullptr, &pUnknown));
+    ExpectStartedByCom(ServerPath());
+}
 
-    ASSERT_EQ(S_OK, CoGetClassObject(CLSID_AppMon, CLSCTX_LOCAL_SERVER, nullptr, IID_IUnknown,
-                                     reinterpret_cast<void**>(&pUnknown)));
-    pUnknown->Release();
-    const std::vector<DWORD> servers = RunningServers();
-    ASSERT_EQ(1u, servers.size());
-    ASSERT_TRUE(m_ready.Wait(kStartTimeoutMs));
-    ASSERT_EQ(S_OK, GetActiveObject(CLSID_AppMon, nullptr, &pUnknown));
-    pUnknown->Release();
+// COM runs the registered command line with " -Embedding" appended: a path with a
+// blank must be quoted there to name the program.
+TEST_F(AppMonServer, ServerInAFolderWithABlankIsStartedByComToo)
+{
+    char szTemp[MAX_PATH];
+    ASSERT_NE(0u, GetTempPathA(sizeof szTemp, szTemp));
+    const std::string strDir = std::string(szTemp) + "Tessaly Test " + std::to_string(GetCurrentProcessId());
+    const std::string strExe = strDir + "\\" + AppMonTestServer::kExeName;
+    ASSERT_TRUE(CreateDirectoryA(strDir.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(ServerPath().c_str(), strExe.c_str(), FALSE));
 
-    HANDLE hServer = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, servers[0]);
-    ASSERT_NE(nullptr, hServer);
-    EXPECT_EQ(0u, QuitAndReap(hServer));
+    ExpectStartedByCom(strExe);
+    char szCommand[MAX_PATH + 2] = "";
+    DWORD cbCommand = sizeof szCommand;
+    RegGetValueA(HKEY_CLASSES_ROOT, "CLSID\\{E2156BC5-6423-46F8-8B16-B6B1D88558E5}\\LocalServer32", nullptr,
+                 RRF_RT_REG_SZ, nullptr, szCommand, &cbCommand);
+    EXPECT_EQ("\"" + strExe + "\"", std::string(szCommand));
+
+    EXPECT_TRUE(DeleteFileA(strExe.c_str()));
+    EXPECT_TRUE(RemoveDirectoryA(strDir.c_str()));
 }
 
 TEST_F(AppMonServer, DeletedObjectLeavesTheTableAndItsRemoteClientsAreCutOff)
