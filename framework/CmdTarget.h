@@ -86,6 +86,88 @@ protected:
     // ---- automation (COM) -------------------------------------------------------
     // Reserved for the COM layer: reference counting, IUnknown/IDispatch, interface
     // and dispatch maps. Implemented in CmdTargetOle.cpp.
+    //
+    // A command target is a COM object with one reference count, m_dwRef, which
+    // starts at 1: the reference of whoever created the object with new. When the
+    // last reference is released, OnFinalRelease runs (by default: delete this).
+    // The interfaces it answers come from its interface map (see CmdTargetOle.h),
+    // searched from the most derived class to CCmdTarget; CCmdTarget itself offers
+    // IDispatch once EnableAutomation has been called. IUnknown is the first
+    // interface that the search finds, so every query for it gives the same pointer.
+    // The dispatch map is empty by design: automation objects here are found and
+    // started through COM, never called, so IDispatch knows no names and no members.
+public:
+    struct AFX_INTERFACEMAP_ENTRY
+    {
+        const IID* piid; // null ends the table
+        // The implementing object inside pThis, or null when pThis does not offer
+        // the interface at present.
+        LPUNKNOWN (*pfnGetInterface)(CCmdTarget* pThis);
+    };
+
+    struct AFX_INTERFACEMAP
+    {
+        const AFX_INTERFACEMAP* (*pfnGetBaseMap)(); // null for CCmdTarget's own map
+        const AFX_INTERFACEMAP_ENTRY* pEntries;
+    };
+
+    struct AFX_DISPMAP
+    {
+        const AFX_DISPMAP* (*pfnGetBaseMap)(); // null for CCmdTarget's own map
+    };
+
+    // Makes IDispatch available; called by the constructor of an automation class.
+    void EnableAutomation();
+    // The object's IDispatch (null unless automation is enabled), with a reference
+    // added when bAddRef is TRUE.
+    LPDISPATCH GetIDispatch(BOOL bAddRef);
+    // The interface iid of this object, without adding a reference, or null.
+    LPUNKNOWN GetInterface(REFIID iid);
+
+    ULONG InternalAddRef();
+    ULONG InternalRelease();
+    HRESULT InternalQueryInterface(REFIID iid, LPVOID* ppvObj);
+    // What the object's interfaces call; they forward to the Internal ones.
+    ULONG ExternalAddRef();
+    ULONG ExternalRelease();
+    HRESULT ExternalQueryInterface(REFIID iid, LPVOID* ppvObj);
+
+    // Called when the last reference is released; the default deletes the object.
+    virtual void OnFinalRelease();
+
+    virtual const AFX_INTERFACEMAP* GetInterfaceMap() const;
+    virtual const AFX_DISPMAP* GetDispatchMap() const;
+
+protected:
+    static const AFX_INTERFACEMAP* GetThisInterfaceMap();
+    static const AFX_DISPMAP* GetThisDispatchMap();
+
+    // IDispatch of every automation object: no type information, no names, no members.
+    class XDispatch : public IDispatch
+    {
+    public:
+        explicit XDispatch(CCmdTarget* pThis) : m_pThis(pThis) {}
+        XDispatch(const XDispatch&) = delete;
+        XDispatch& operator=(const XDispatch&) = delete;
+
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, LPVOID* ppvObj) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
+        HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+        HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
+                                                DISPID* rgDispId) override;
+        HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                                         DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
+                                         UINT* puArgErr) override;
+
+    private:
+        CCmdTarget* const m_pThis;
+    };
+
+    volatile LONG m_dwRef = 1;
+    XDispatch m_xDispatch{this};
+    BOOL m_bAutomationEnabled = FALSE;
     // -------------------------------------------------------------------------------
 };
 
