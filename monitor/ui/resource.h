@@ -5,7 +5,12 @@
 #define IDD_ABOUT 100
 #define IDR_MAINFRAME 128
 #define IDR_TRAYMENU 129
-#define IDC_ABOUT_NOTICE 1000
+#define IDC_ABOUT_NOTICE 1000 // the maker's notice in the About box
+
+// Dialog items that no code addresses.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 
 #define ID_OPEN_CONSOLE 32771
 #define ID_EXIT_MONITOR 32772

@@ -1,0 +1,177 @@
+#include "ChildView.h"
+
+#include "AfxRes.h"
+#include "CmdUI.h"
+#include "ConsoleColours.h"
+#include "FileDialog.h"
+#include "MonitorCatalogue.h"
+#include "WinApp.h"
+#include "resource.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+
+namespace
+{
+
+constexpr char kLineEnd[] = "\r\n";
+constexpr char kBannerTrailer[] = " ";
+constexpr int kBannerTrailerLines = 2;
+
+constexpr char kSaveExtension[] = "log";
+constexpr char kSaveFilter[] = "Log Files (*.log)|*.log||";
+
+struct FileCloser
+{
+    void operator()(HANDLE hFile) const { ::CloseHandle(hFile); }
+};
+using CFileHandle = std::unique_ptr<std::remove_pointer<HANDLE>::type, FileCloser>;
+
+// Where EM_STREAMOUT's blocks go, and the first error met on the way.
+struct SaveTarget
+{
+    HANDLE hFile;
+    DWORD dwError;
+};
+
+DWORD CALLBACK WriteStreamBlock(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb)
+{
+    SaveTarget& target = *reinterpret_cast<SaveTarget*>(dwCookie);
+    *pcb = 0;
+    DWORD cbWritten = 0;
+    if (cb < 0 || !::WriteFile(target.hFile, pbBuff, static_cast<DWORD>(cb), &cbWritten, nullptr) ||
+        cbWritten != static_cast<DWORD>(cb))
+    {
+        target.dwError = ::GetLastError();
+        if (target.dwError == ERROR_SUCCESS)
+            target.dwError = ERROR_WRITE_FAULT;
+        return 1; // stop: the rest would be lost anyway
+    }
+    *pcb = cb;
+    return 0;
+}
+
+void ReportSaveFailure(LPCSTR lpszPath, DWORD dwError)
+{
+    char szReason[512] = "";
+    const DWORD cch = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                       dwError, 0, szReason, sizeof(szReason), nullptr);
+    if (cch == 0)
+        std::snprintf(szReason, sizeof(szReason), "System error %lu.", static_cast<unsigned long>(dwError));
+    // The system's text ends in a line end of its own.
+    for (std::size_t n = std::strlen(szReason);
+         n > 0 && (szReason[n - 1] == '\r' || szReason[n - 1] == '\n');)
+        szReason[--n] = '\0';
+    char szText[MAX_PATH + sizeof(szReason) + 128];
+    std::snprintf(szText, sizeof(szText), "The console could not be saved to\n%s\n\n%s (error %lu)", lpszPath,
+                  szReason, static_cast<unsigned long>(dwError));
+    AfxMessageBox(szText, MB_OK | MB_ICONEXCLAMATION);
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CChildView, CConsoleRichEdit)
+ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
+ON_COMMAND(ID_CLEAR_MESSAGES, OnClearMessages)
+ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+END_MESSAGE_MAP()
+
+BOOL CChildView::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    if (!CConsoleRichEdit::PreCreateWindow(cs))
+        return FALSE;
+    cs.dwExStyle |= WS_EX_CLIENTEDGE;
+    return TRUE;
+}
+
+void CChildView::AppendLine(const char* pszText, COLORREF crColour)
+{
+    if (!pszText)
+        return;
+    if (GetSavedLength() > kSizeCap)
+        OnClearMessages();
+    const std::size_t cchText = std::strlen(pszText);
+    if (cchText > kMaxJoinedText)
+    {
+        AppendText(pszText, crColour, FALSE, FALSE);
+        AppendText(kLineEnd, crColour, FALSE, FALSE);
+        return;
+    }
+    char szLine[kMaxJoinedText + sizeof(kLineEnd)];
+    std::memcpy(szLine, pszText, cchText);
+    std::memcpy(szLine + cchText, kLineEnd, sizeof(kLineEnd));
+    AppendText(szLine, crColour, FALSE, FALSE);
+}
+
+void CChildView::PrintBanner()
+{
+    for (const char* pszKey : Catalogue::kBannerKeys)
+    {
+        char szText[kCatalogueTextBytes];
+        LookupMessage(pszKey, szText);
+        AppendLine(szText, Console::kColourBanner);
+    }
+    for (int i = 0; i < kBannerTrailerLines; ++i)
+        AppendLine(kBannerTrailer, Console::kColourBanner);
+}
+
+void CChildView::OnEditCopy()
+{
+    Copy();
+}
+
+void CChildView::OnUpdateEditCopy(CCmdUI* pCmdUI)
+{
+    long nStart = 0;
+    long nEnd = 0;
+    if (m_hWnd)
+        GetSel(nStart, nEnd);
+    pCmdUI->Enable(nEnd > nStart);
+}
+
+void CChildView::OnClearMessages()
+{
+    ClearText();
+    PrintBanner();
+}
+
+void CChildView::OnFileSave()
+{
+    CFileDialog dialog(FALSE, kSaveExtension, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kSaveFilter,
+                       this);
+    if (dialog.DoModal() != IDOK)
+        return;
+    SaveConsoleToFile(dialog.GetPathName());
+}
+
+BOOL CChildView::SaveConsoleToFile(LPCSTR lpszPath)
+{
+    if (!m_hWnd || !lpszPath)
+        return FALSE;
+    CFileHandle file(
+        ::CreateFileA(lpszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE)
+    {
+        file.release(); // nothing to close
+        ReportSaveFailure(lpszPath, ::GetLastError());
+        return FALSE;
+    }
+    SaveTarget target = {file.get(), ERROR_SUCCESS};
+    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&target), 0, &WriteStreamBlock};
+    StreamOut(SF_TEXT, stream);
+    DWORD dwError = target.dwError;
+    if (dwError == ERROR_SUCCESS && stream.dwError != 0)
+        dwError = ERROR_WRITE_FAULT;
+    if (dwError == ERROR_SUCCESS && !::CloseHandle(file.release()))
+        dwError = ::GetLastError();
+    if (dwError == ERROR_SUCCESS)
+        return TRUE;
+    // Part of the text only: no file is better than one that looks complete.
+    file.reset();
+    ::DeleteFileA(lpszPath);
+    ReportSaveFailure(lpszPath, dwError);
+    return FALSE;
+}

@@ -1,0 +1,164 @@
+#include "ConsoleRichEdit.h"
+
+#include "ConsoleText.h"
+
+IMPLEMENT_DYNCREATE(CConsoleRichEdit, CRichEditCtrl)
+
+namespace
+{
+
+// A window timer of our own; the control's own timers keep their default handling.
+constexpr UINT_PTR kRepaintTimerId = 0x7E01;
+
+// Text goes in pieces of this size: a whole 4 KB line, even with every character
+// a line end, usually in one piece.
+constexpr std::size_t kPieceChars = 8192 + 4;
+
+constexpr char kConsoleFace[] = "Courier New";
+constexpr LONG kConsoleHeightTwips = 200;
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CConsoleRichEdit, CRichEditCtrl)
+ON_WM_CREATE()
+ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+int CConsoleRichEdit::OnCreate(LPCREATESTRUCTA lpCreateStruct)
+{
+    if (CRichEditCtrl::OnCreate(lpCreateStruct) == -1)
+        return -1;
+    CHARFORMATA cf = {};
+    cf.dwMask = CFM_SIZE | CFM_FACE;
+    cf.yHeight = kConsoleHeightTwips;
+    lstrcpynA(cf.szFaceName, kConsoleFace, sizeof(cf.szFaceName));
+    SetDefaultCharFormat(cf);
+    LimitText(kTextLimit);
+    return 0;
+}
+
+void CConsoleRichEdit::AppendText(const char* pszText, const COLORREF& crColour, BOOL bUnderline, BOOL bBold)
+{
+    if (!m_hWnd || !pszText)
+        return;
+    DeferRepaint();
+
+    CHARFORMATA cf = {};
+    cf.dwMask = CFM_COLOR | CFM_BOLD | CFM_UNDERLINE;
+    cf.dwEffects = (bBold ? CFE_BOLD : 0) | (bUnderline ? CFE_UNDERLINE : 0); // no CFE_AUTOCOLOR
+    cf.crTextColor = crColour;
+
+    Console::CLineEndNormaliser text(pszText);
+    char szPiece[kPieceChars];
+    for (std::size_t cch = text.Next(szPiece, sizeof(szPiece)); cch > 0;
+         cch = text.Next(szPiece, sizeof(szPiece)))
+    {
+        // The format goes on the empty selection at the end, the insertion point,
+        // and the inserted text takes it. No character position is computed, so
+        // the control's two ways of counting a line end (one in positions, two in
+        // its text length) cannot shift the colour onto other text.
+        SendMessage(EM_SETSEL, static_cast<WPARAM>(-1), -1);
+        SetSelectionCharFormat(cf);
+        ReplaceSel(szPiece, FALSE);
+        m_nSavedLength += static_cast<long>(cch);
+    }
+}
+
+BOOL CConsoleRichEdit::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
+{
+    m_dwCreateStyle = dwStyle;
+    return CRichEditCtrl::Create(dwStyle, rect, pParentWnd, nID);
+}
+
+void CConsoleRichEdit::ClearText()
+{
+    if (!m_hWnd)
+        return;
+    if (!ReplaceWithEmptyControl())
+    {
+        DeferRepaint();
+        SetSel(0, -1);
+        ReplaceSel("", FALSE);
+    }
+    m_nSavedLength = 0;
+}
+
+BOOL CConsoleRichEdit::ReplaceWithEmptyControl()
+{
+    const HWND hOld = m_hWnd;
+    const HWND hParent = ::GetParent(hOld);
+    CWnd* pParent = CWnd::FromHandlePermanent(hParent);
+    if (hParent && !pParent)
+        return FALSE;
+    RECT rc;
+    ::GetWindowRect(hOld, &rc);
+    ::MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rc), 2);
+    // Redraw off clears WS_VISIBLE for a while; the scroll bars come and go with
+    // the text: take the rest of the style as it is now.
+    DWORD dwStyle = (GetStyle() & ~(WS_VISIBLE | WS_VSCROLL | WS_HSCROLL)) |
+                    (m_dwCreateStyle & (WS_VSCROLL | WS_HSCROLL));
+    if (m_bRepaintPending || (GetStyle() & WS_VISIBLE))
+        dwStyle |= WS_VISIBLE;
+    const UINT nID = static_cast<UINT>(::GetDlgCtrlID(hOld));
+    const BOOL bHadFocus = ::GetFocus() == hOld;
+
+    // The new window attaches to this object; the old one lives on, ownerless,
+    // until the new one exists.
+    const BOOL bRepaintPending = m_bRepaintPending;
+    KillTimer(kRepaintTimerId);
+    m_bRepaintPending = FALSE;
+    Detach();
+    if (!CRichEditCtrl::Create(dwStyle, rc, pParent, nID))
+    {
+        Attach(hOld);
+        m_bRepaintPending = bRepaintPending;
+        if (bRepaintPending)
+            SetTimer(kRepaintTimerId, kRepaintMs);
+        return FALSE;
+    }
+    if (dwStyle & ES_READONLY)
+        SetReadOnly(TRUE);
+    ::SetWindowPos(m_hWnd, hOld, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::DestroyWindow(hOld);
+    if (bHadFocus)
+        SetFocus();
+    return TRUE;
+}
+
+void CConsoleRichEdit::DeferRepaint()
+{
+    if (m_bRepaintPending)
+    {
+        if (::GetTickCount() - m_dwPendingSince < kRepaintDeadlineMs)
+            return;
+        FlushRepaint();
+    }
+    // A hidden console has nothing to paint. (Redraw off also clears the
+    // control's WS_VISIBLE, hence the pending flag above is asked first.)
+    if (!IsWindowVisible())
+        return;
+    SendMessage(WM_SETREDRAW, FALSE);
+    m_bRepaintPending = TRUE;
+    m_dwPendingSince = ::GetTickCount();
+    SetTimer(kRepaintTimerId, kRepaintMs);
+}
+
+void CConsoleRichEdit::FlushRepaint()
+{
+    if (!m_bRepaintPending || !m_hWnd)
+        return;
+    m_bRepaintPending = FALSE;
+    KillTimer(kRepaintTimerId);
+    SendMessage(WM_SETREDRAW, TRUE);
+    SendMessage(EM_SCROLLCARET);
+    // At once: a stream of lines would otherwise keep the paint message waiting.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+}
+
+void CConsoleRichEdit::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == kRepaintTimerId)
+        FlushRepaint();
+    else
+        CRichEditCtrl::OnTimer(nIDEvent);
+}

@@ -1,0 +1,144 @@
+#include "MainFrm.h"
+
+#include "ConsoleColours.h"
+#include "MainWindowLink.h"
+#include "MonitorGlobals.h"
+#include "PipeServer.h"
+#include "resource.h"
+
+IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
+
+namespace
+{
+
+// Styles of the frame's parts.
+constexpr DWORD kViewStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE; // 0x50300004
+constexpr DWORD kToolBarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY |
+                                CBRS_SIZE_DYNAMIC;                     // 0x50402834
+constexpr DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM; // 0x50008200
+
+constexpr UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+
+// The notification-area icon.
+constexpr char kTrayTooltip[] = "Marvane App Monitor";
+constexpr char kTrayBalloonText[] = "Open Console for TRACE Messages";
+constexpr char kTrayBalloonTitle[] = "Marvane App Monitor";
+constexpr UINT kTrayBalloonSeconds = 20;
+constexpr UINT kTrayDefaultItemPosition = 0; // "Open Console"
+
+static_assert(kViewStyle == 0x50300004, "console view style");
+static_assert(kToolBarStyle == 0x50402834, "tool bar style");
+static_assert(kStatusBarStyle == 0x50008200, "status bar style");
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
+ON_WM_CREATE()
+ON_WM_SETFOCUS()
+ON_REGISTERED_MESSAGE(g_uAppMonUpdateMessage, OnAppMonUpdate)
+ON_WM_CLOSE()
+ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CMainFrame::CMainFrame() = default;
+
+CMainFrame::~CMainFrame()
+{
+    if (m_hListenerThread)
+        ::CloseHandle(m_hListenerThread);
+}
+
+BOOL CMainFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra)
+{
+    if (m_wndView.m_hWnd && m_wndView.OnCmdMsg(nID, nCode, pExtra))
+        return TRUE;
+    return CFrameWnd::OnCmdMsg(nID, nCode, pExtra);
+}
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    if (!CFrameWnd::PreCreateWindow(cs))
+        return FALSE;
+    cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
+    cs.lpszClass = AfxRegisterWndClass(0);
+    return cs.lpszClass != nullptr;
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
+{
+    // 1. The frame itself.
+    if (CFrameWnd::OnCreate(lpCreateStruct) == -1)
+        return -1;
+
+    // 2-4. The console: read-only for the user, banner first.
+    const RECT rcEmpty = {0, 0, 0, 0};
+    if (!m_wndView.Create(kViewStyle, rcEmpty, this, AFX_IDW_PANE_FIRST))
+        return -1;
+    m_wndView.SetReadOnly(TRUE);
+    m_wndView.PrintBanner();
+
+    // 5-6. The bars.
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, kToolBarStyle) || !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    if (!m_wndStatusBar.Create(this, kStatusBarStyle) ||
+        !m_wndStatusBar.SetIndicators(kIndicators,
+                                      static_cast<int>(sizeof(kIndicators) / sizeof(kIndicators[0]))))
+        return -1;
+
+    // 7. Docking.
+    EnableDocking(CBRS_ALIGN_ANY);
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_wndToolBar);
+
+    // 8. The pipe listener. The window is published first, so that the first
+    // client's lines already find it; OnDestroy withdraws it again.
+    MainWindowLink().Publish(m_hWnd, m_bDebugMode != FALSE);
+    m_hListenerThread = ::CreateThread(nullptr, 0, &PipeListenerProc, &MainWindowLink(), 0, nullptr);
+
+    // 9. The small icon (the window class has none, so there is no big one).
+    HICON hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                                  IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                  ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hIcon));
+
+    // 10. The notification-area icon, in debug mode only. Its own hidden window
+    // receives the shell's notifications; its menu commands and the double
+    // click's "Open Console" come here.
+    if (!m_bDebugMode)
+        return 0;
+    if (!m_trayIcon.Create(nullptr, WM_TRAYNOTIFY, kTrayTooltip, hIcon, IDR_TRAYMENU, FALSE, kTrayBalloonText,
+                           kTrayBalloonTitle, NIIF_INFO, kTrayBalloonSeconds))
+        return -1;
+    m_trayIcon.SetCommandTarget(this);
+    m_trayIcon.SetDefaultMenuItem(kTrayDefaultItemPosition, TRUE);
+    return 0;
+}
+
+void CMainFrame::OnSetFocus(CWnd*)
+{
+    if (m_wndView.m_hWnd)
+        m_wndView.SetFocus();
+}
+
+LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
+{
+    if (lParam == 0)
+        return 0;
+    m_wndView.AppendLine(reinterpret_cast<const char*>(lParam), Console::ColourOfClass(wParam));
+    return 0;
+}
+
+void CMainFrame::OnClose()
+{
+    ShowWindow(SW_HIDE);
+}
+
+void CMainFrame::OnDestroy()
+{
+    // From now on the pipe server's threads drop their lines instead of sending
+    // them to a window that is going.
+    MainWindowLink().Withdraw();
+    m_trayIcon.RemoveIcon();
+    CFrameWnd::OnDestroy();
+}

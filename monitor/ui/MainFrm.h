@@ -1,0 +1,54 @@
+// CMainFrame: the monitor's one window, hidden until the user opens it. Its
+// client area is the console (m_wndView) between a tool bar and a status bar; it
+// turns each console message from the rest of the monitor into a coloured line,
+// hides instead of closing, and while it exists it is the window the pipe
+// server's threads reach through MainWindowLink(). Creating it starts the pipe
+// listener thread and, in debug mode, the notification-area icon.
+//
+// Use (the application object):
+//     CMainFrame* pFrame = new CMainFrame;       // deletes itself with its window
+//     pFrame->m_bDebugMode = bDebug;             // before the window is created
+//     m_pMainWnd = pFrame;
+//     pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr);
+//     pFrame->ShowWindow(SW_HIDE); pFrame->UpdateWindow();
+// To close for real (Exit), bypass the hiding WM_CLOSE: pFrame->CFrameWnd::OnClose().
+#pragma once
+
+#include "ChildView.h"
+#include "ControlBar.h"
+#include "FrameWnd.h"
+#include "SystemTray.h"
+
+class CMainFrame : public CFrameWnd
+{
+    DECLARE_DYNAMIC(CMainFrame)
+
+public:
+    CMainFrame();
+    // Closes the listener thread's handle (the thread itself runs on).
+    ~CMainFrame() override;
+
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+    CChildView m_wndView;               // child AFX_IDW_PANE_FIRST
+    HANDLE m_hListenerThread = nullptr; // the pipe listener, started by OnCreate
+    CSystemTray m_trayIcon;             // only in debug mode
+    BOOL m_bDebugMode = FALSE;          // set before the window is created
+
+    // Every command goes to the console first, then along the frame's route.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra) override;
+    // A plain window class (no class style, cursor, brush or icon) and no sunken edge.
+    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+
+protected:
+    int OnCreate(LPCREATESTRUCTA lpCreateStruct);
+    void OnSetFocus(CWnd* pOldWnd);
+    // wParam: colour class; lParam: the NUL-terminated text, or null (ignored).
+    LRESULT OnAppMonUpdate(WPARAM wParam, LPARAM lParam);
+    // Hides the window; the monitor keeps running and the console keeps its lines.
+    void OnClose();
+    // Withdraws the window from the pipe server's threads and removes the icon.
+    void OnDestroy();
+
+    DECLARE_MESSAGE_MAP()
+};

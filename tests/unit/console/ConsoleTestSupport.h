@@ -1,0 +1,74 @@
+// Helpers of the console tests: an application object with the three commands the
+// monitor's own handles, the main frame made the way start-up makes it, reading
+// the console back (text as a saved file has it, character formats), and bounded
+// message pumps.
+#pragma once
+
+#include "MainFrm.h"
+#include "WinApp.h"
+
+#include <functional>
+#include <string>
+
+class CConsoleTestApp : public CWinApp
+{
+public:
+    int m_nAboutBoxes = 0;
+
+    // As the monitor's application object does them.
+    void OnAppAbout();
+    void OnOpenConsole();
+    void OnExitMonitor();
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CConsoleTestApp theApp;
+
+// The console message number and the client table's mutex, as start-up makes them.
+void EnsureMonitorGlobals();
+
+// A CMainFrame created like start-up creates it (hidden, the main window). The
+// window is destroyed at the end of the scope if the test has not done so.
+class CConsoleWindow
+{
+public:
+    explicit CConsoleWindow(bool bDebugMode = false);
+    ~CConsoleWindow();
+    CConsoleWindow(const CConsoleWindow&) = delete;
+    CConsoleWindow& operator=(const CConsoleWindow&) = delete;
+
+    // The frame, or null once its window is gone (frames delete themselves).
+    CMainFrame* Frame() const;
+    HWND Hwnd() const { return m_hFrame; }
+    HWND ViewHwnd() const;
+    CChildView& View() const { return Frame()->m_wndView; }
+
+    // One console line, sent as the pipe server's threads send it.
+    LRESULT Send(WPARAM nClass, const char* pszText) const;
+    LRESULT Command(UINT nID) const;
+    void Show() const;
+    void Destroy();
+
+private:
+    HWND m_hFrame = nullptr;
+};
+
+// The console's text as a saved file holds it (EM_STREAMOUT, SF_TEXT).
+std::string ConsoleText(HWND hView);
+// Number of character positions (a line end is one).
+long PositionCount(HWND hView);
+// Format of the character at a position.
+CHARFORMATA FormatAt(HWND hView, long nPos);
+// The banner when the catalogue has no texts: eight empty lines, two of a space.
+std::string EmptyCatalogueBanner();
+
+// Dispatches this thread's messages until the condition holds or the time is up.
+bool PumpUntil(const std::function<bool()>& condition, DWORD dwTimeoutMs);
+void PumpFor(DWORD dwMs);
+// Removes the WM_QUIT that destroying the main window leaves in the queue.
+void DrainQuit();
+
+// A dialog box of this thread other than hExclude, or null.
+HWND FindThreadDialog(DWORD dwThreadId, HWND hExclude = nullptr);
+std::string WindowText(HWND hWnd);
