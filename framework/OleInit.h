@@ -9,6 +9,3 @@ BOOL AfxOleInit();
 // Revokes every class object (COleObjectFactory::RevokeAll) and balances a
 // successful AfxOleInit; does nothing otherwise.
 void AfxOleTerm();
-// This framework hosts no controls: nothing to enable. Kept so that start-up
-// reads as usual.
-inline void AfxEnableControlContainer() {}

@@ -8,10 +8,12 @@
 HANDLE g_hClientTableMutex = nullptr;
 HANDLE g_hMonitorMutex = nullptr;
 UINT g_uAppMonUpdateMessage = 0;
-std::string g_strMessageFile;
-std::string g_strMessageSection;
+// Constructed before, and destroyed after, objects of default priority: the
+// application object, a static object elsewhere, fills them in its constructor.
+std::string g_strMessageFile __attribute__((init_priority(1000)));
+std::string g_strMessageSection __attribute__((init_priority(1000)));
 Marvane::NativeLogging::ZOVLogger* g_pLogger = nullptr;
-ClientTable g_clientTable;
+ClientTable g_clientTable __attribute__((init_priority(1000)));
 
 namespace
 {

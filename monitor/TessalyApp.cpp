@@ -1,0 +1,203 @@
+#include "TessalyApp.h"
+
+#include "AboutDlg.h"
+#include "AppMonIds.h"
+#include "CAppMon.h"
+#include "CompanionLibrary.h"
+#include "InstallLocation.h"
+#include "InstallRegistry.h"
+#include "LoggingConfiguration.h"
+#include "MainFrm.h"
+#include "MonitorGlobals.h"
+#include "OleInit.h"
+#include "OleObjectFactory.h"
+#include "ShowLogLine.h"
+#include "ui/resource.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+
+constexpr char kMonitorMutexName[] = "ZOVQUORRA";
+constexpr char kConsoleMessageName[] = "ZOV_APPMON_UPD";
+constexpr char kInstallErrorText[] = "The Marvane ZOV system is not properly installed.\n"
+                                     "Please install it again.";
+constexpr char kCompanionMissingLine[] = "\nThe companion library ZOVNativeLogging.dll was not found.";
+
+// "/Register" or "-Register": the whole command line, letter case ignored.
+bool IsRegistrationRun(const char* pszCommandLine)
+{
+    return pszCommandLine &&
+           (lstrcmpiA(pszCommandLine, "/Register") == 0 || lstrcmpiA(pszCommandLine, "-Register") == 0);
+}
+
+bool AnotherMonitorRuns()
+{
+    IUnknown* pUnknown = nullptr;
+    if (FAILED(::GetActiveObject(CLSID_AppMon, nullptr, &pUnknown)) || !pUnknown)
+        return false;
+    pUnknown->Release();
+    return true;
+}
+
+} // namespace
+
+CTessalyApp theApp;
+
+BEGIN_MESSAGE_MAP(CTessalyApp, CWinApp)
+ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+ON_COMMAND(ID_OPEN_CONSOLE, OnOpenConsole)
+ON_COMMAND(ID_EXIT_MONITOR, OnExitMonitor)
+END_MESSAGE_MAP()
+
+CTessalyApp::CTessalyApp()
+{
+    // A failed assertion must not wait at a message box that nobody sees.
+    _set_error_mode(_OUT_TO_STDERR);
+    g_hClientTableMutex = ::CreateMutexA(nullptr, FALSE, nullptr);
+    // Exists while the monitor runs so client libraries can open it; never waited on here.
+    g_hMonitorMutex = ::CreateMutexA(nullptr, FALSE, kMonitorMutexName);
+    LoadInstallPaths();
+    ConfigureLogging();
+}
+
+// Catalogue path and section from the registry's installation location, and the
+// companion library beside the catalogue. Any fault shows the installation error
+// box; start-up then goes on without what was missing.
+void CTessalyApp::LoadInstallPaths()
+{
+    std::string strLocation;
+    const Install::LocationReadStatus readStatus = Install::ReadInstallLocation(strLocation);
+    if (readStatus == Install::LocationReadStatus::kKeyMissing ||
+        readStatus == Install::LocationReadStatus::kValueMissing)
+    {
+        AfxMessageBox(kInstallErrorText, MB_OK);
+        return;
+    }
+    const Install::InstallPaths paths =
+        Install::ResolveInstallPaths(strLocation.c_str(), Catalogue::Section::kMonitor);
+    if (paths.status == Install::LocationStatus::kEmpty)
+        return;
+    if (paths.status != Install::LocationStatus::kOk)
+    {
+        // A location the catalogue cannot be found from is as good as none.
+        AfxMessageBox(kInstallErrorText, MB_OK);
+        return;
+    }
+    g_strMessageFile = paths.strCatalogueFile;
+    g_strMessageSection = paths.strSection;
+
+    Install::CompanionLibrary companion;
+    if (Install::BindCompanionLibrary(paths.strInstallDir, companion) == Install::CompanionStatus::kNotLoaded)
+        AfxMessageBox((std::string(kInstallErrorText) + kCompanionMissingLine).c_str(), MB_OK);
+    m_pfnSetLogger = companion.pfnSetLogger;
+}
+
+void CTessalyApp::ConfigureLogging()
+{
+    using namespace Marvane::NativeLogging;
+    g_pLogger = nullptr;
+    const LoggingSetup setup = ConfigureLoggingFromEnvironment(LoggerNames::Monitor, m_loggers, &ShowLogLine,
+                                                               reinterpret_cast<LoggerHook>(m_pfnSetLogger));
+    g_pLogger = setup.logger;
+    m_bDebugMode = setup.variablePresent;
+    CaptureLoggerGate();
+}
+
+BOOL CTessalyApp::InitInstance()
+{
+    ::CoInitialize(nullptr);
+    if (AnotherMonitorRuns())
+        return FALSE;
+    g_uAppMonUpdateMessage = ::RegisterWindowMessageA(kConsoleMessageName);
+    if (!AfxOleInit())
+        return FALSE;
+    // The monitor hosts no controls, so there is no control container to enable.
+
+    // Registered with COM as a local server on every start, then offered to COM.
+    COleObjectFactory::UpdateRegistryAll(TRUE);
+    COleObjectFactory::RegisterAll();
+    m_pAppMon = new (std::nothrow) CAppMon;
+    if (m_pAppMon)
+        m_pAppMon->RegisterAsActiveObject();
+    // Nothing reads profile settings, so no registry key is chosen for them.
+
+    if (IsRegistrationRun(m_lpCmdLine))
+    {
+        DeleteAppMon();
+        return FALSE;
+    }
+
+    CMainFrame* pFrame = new (std::nothrow) CMainFrame;
+    if (!pFrame)
+        return FALSE;
+    pFrame->m_bDebugMode = m_bDebugMode;
+    m_pMainWnd = pFrame;
+    // Creating the frame starts the pipe listener and, in debug mode, the tray icon.
+    // A frame that fails to load has deleted itself: start-up ends here.
+    if (!pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr))
+    {
+        m_pMainWnd = nullptr;
+        return FALSE;
+    }
+    pFrame->ShowWindow(SW_HIDE);
+    pFrame->UpdateWindow();
+    return TRUE;
+}
+
+void CTessalyApp::DeleteAppMon()
+{
+    if (!m_pAppMon)
+        return;
+    // Out of the running-object table before the object goes.
+    m_pAppMon->RevokeActiveObject();
+    delete m_pAppMon;
+    m_pAppMon = nullptr;
+}
+
+int CTessalyApp::ExitInstance()
+{
+    // Connection threads are not stopped and may still reach the client table.
+    // Taking its mutex for good keeps them away from the table and their records
+    // while the process is torn down; the mutex handle goes with the process.
+    if (g_hClientTableMutex)
+        ::WaitForSingleObject(g_hClientTableMutex, INFINITE);
+    if (g_hMonitorMutex)
+        ::CloseHandle(g_hMonitorMutex);
+    g_hMonitorMutex = nullptr;
+
+    DeleteAppMon();
+
+    // The companion library is told the logger is gone before it is freed.
+    if (g_pLogger && m_pfnSetLogger)
+        m_pfnSetLogger(nullptr);
+    g_pLogger = nullptr;
+    CaptureLoggerGate();
+    m_loggers.DeleteAll();
+
+    AfxOleTerm(); // also withdraws the class object from COM
+    return CWinApp::ExitInstance();
+}
+
+void CTessalyApp::OnAppAbout()
+{
+    CAboutDlg dlg;
+    dlg.DoModal();
+}
+
+void CTessalyApp::OnOpenConsole()
+{
+    if (!m_pMainWnd)
+        return;
+    m_pMainWnd->ShowWindow(SW_SHOW);
+    m_pMainWnd->UpdateWindow();
+}
+
+void CTessalyApp::OnExitMonitor()
+{
+    // The frame's own WM_CLOSE only hides it; Exit closes it for real.
+    if (CFrameWnd* pFrame = static_cast<CFrameWnd*>(m_pMainWnd))
+        pFrame->CFrameWnd::OnClose();
+}
