@@ -1,0 +1,265 @@
+// The real Tessaly.exe as a whole program: the registration run, one monitor at a
+// time, the installation error box, self-termination outside debug mode, the tray
+// icon and staying resident in debug mode, and the console as a user sees it.
+#include "AppMonIds.h"
+#include "MonitorProcess.h"
+#include "TestInstallation.h"
+#include "TestPipeClient.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+constexpr char kAppTitle[] = "Marvane ZOV Application Monitor";
+constexpr UINT kExitMonitorCommand = 32772;
+constexpr char kClsidKey[] = "CLSID\\{E2156BC5-6423-46F8-8B16-B6B1D88558E5}";
+
+std::string LocalServerPath()
+{
+    char szValue[MAX_PATH * 2] = "";
+    LONG cb = sizeof(szValue);
+    if (::RegQueryValueA(HKEY_CLASSES_ROOT, (std::string(kClsidKey) + "\\LocalServer32").c_str(), szValue,
+                         &cb) != ERROR_SUCCESS)
+        return std::string();
+    return szValue;
+}
+
+void DeleteClassRegistration()
+{
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kClsidKey);
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "Tessaly.AppMon");
+}
+
+BOOL CALLBACK CollectTrayIcon(HWND hWnd, LPARAM lParam)
+{
+    char szClass[64] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    if (lstrcmpA(szClass, "__winex11_tray_icon") == 0 || lstrcmpA(szClass, "__wine_tray_icon") == 0)
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectTrayIconsBelow(HWND hWnd, LPARAM lParam)
+{
+    CollectTrayIcon(hWnd, lParam);
+    ::EnumChildWindows(hWnd, &CollectTrayIcon, lParam);
+    return TRUE;
+}
+
+// The shell's windows of notification-area icons. Under Wine they belong to the
+// shell's process, not to the program that added the icon.
+std::vector<HWND> TrayIconWindows()
+{
+    std::vector<HWND> icons;
+    ::EnumWindows(&CollectTrayIconsBelow, reinterpret_cast<LPARAM>(&icons));
+    return icons;
+}
+
+bool WaitForTrayIconCount(std::size_t nCount, DWORD dwMilliseconds = 10000)
+{
+    const DWORD dwStart = ::GetTickCount();
+    while (TrayIconWindows().size() != nCount)
+    {
+        if (::GetTickCount() - dwStart > dwMilliseconds)
+            return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+bool StaysRunning(const CMonitorProcess& monitor, DWORD dwMilliseconds)
+{
+    ::Sleep(dwMilliseconds);
+    return monitor.IsRunning();
+}
+
+class MonitorProgramTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { KillAllMonitors(); }
+    void TearDown() override { KillAllMonitors(); }
+
+    CTestInstallation m_installation{CTestInstallation::Kind::kWithCatalogue};
+};
+
+} // namespace
+
+TEST_F(MonitorProgramTest, RegistrationRunWritesTheClassAndEndsInAnyLetterCase)
+{
+    for (const char* pszSwitch : {"/Register", "/register", "-REGISTER"})
+    {
+        DeleteClassRegistration();
+        CMonitorProcess monitor;
+        ASSERT_TRUE(monitor.Start(pszSwitch));
+        ASSERT_TRUE(monitor.WaitForExit()) << pszSwitch;
+        EXPECT_EQ(0u, monitor.ExitCode()) << pszSwitch;
+        EXPECT_NE(std::string::npos, LocalServerPath().find("Tessaly.exe")) << pszSwitch;
+        EXPECT_EQ(nullptr, FindProcessWindow(monitor.ProcessId(), "Tessaly"));
+    }
+}
+
+TEST_F(MonitorProgramTest, RegisterFollowedByMoreIsAnOrdinaryStart)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("/Register x"));
+    EXPECT_NE(nullptr, monitor.WaitForFrame());
+    EXPECT_TRUE(StaysRunning(monitor, 1000));
+}
+
+TEST_F(MonitorProgramTest, RegistrationWhileAMonitorRunsEndsWithoutRegistering)
+{
+    CMonitorProcess first;
+    ASSERT_TRUE(first.Start());
+    ASSERT_NE(nullptr, first.WaitForFrame());
+    DeleteClassRegistration();
+    CMonitorProcess second;
+    ASSERT_TRUE(second.Start("/Register"));
+    ASSERT_TRUE(second.WaitForExit());
+    EXPECT_EQ("", LocalServerPath());
+    EXPECT_TRUE(first.IsRunning());
+}
+
+TEST_F(MonitorProgramTest, ASecondMonitorEndsSilentlyWhileTheFirstServes)
+{
+    CMonitorProcess first;
+    ASSERT_TRUE(first.Start());
+    ASSERT_NE(nullptr, first.WaitForFrame());
+    CMonitorProcess second;
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(second.WaitForExit());
+    EXPECT_EQ(nullptr, FindProcessWindow(second.ProcessId(), kAppTitle)) << "no message is shown";
+
+    CTestPipeClient client;
+    ASSERT_TRUE(client.Open());
+    EXPECT_EQ("SUCCESS", client.Transact("SINFO;first still serves"));
+    EXPECT_TRUE(first.WaitForConsoleText("first still serves"));
+}
+
+TEST_F(MonitorProgramTest, MissingInstallationShowsTheErrorBoxThenStartsWithAnEmptyBanner)
+{
+    CTestInstallation noKey(CTestInstallation::Kind::kNoKey);
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    HWND hBox = nullptr;
+    for (int i = 0; i < 300 && !hBox; ++i, ::Sleep(50))
+        hBox = FindProcessWindow(monitor.ProcessId(), kAppTitle, "#32770");
+    ASSERT_NE(nullptr, hBox) << "the installation error box";
+    char szText[512] = "";
+    ::GetDlgItemTextA(hBox, 0xFFFF, szText, sizeof(szText));
+    EXPECT_NE(std::string::npos, std::string(szText).find("not properly installed")) << szText;
+    EXPECT_EQ(nullptr, monitor.WaitForFrame(1000)) << "start-up waits for the box";
+    ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    ASSERT_TRUE(monitor.WaitForConsoleText(" \r\n \r\n"));
+    EXPECT_EQ("\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n \r\n \r\n", monitor.ConsoleText());
+}
+
+TEST_F(MonitorProgramTest, AnEmptyLocationShowsNoBox)
+{
+    CTestInstallation empty(CTestInstallation::Kind::kEmptyLocation);
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    EXPECT_EQ(nullptr, FindProcessWindow(monitor.ProcessId(), kAppTitle, "#32770"));
+}
+
+TEST_F(MonitorProgramTest, WithoutDebugModeTheLastClientLeavingEndsTheMonitor)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    EXPECT_TRUE(StaysRunning(monitor, 1500)) << "nobody connected yet";
+    EXPECT_EQ(0u, TrayIconWindows().size()) << "no tray icon outside debug mode";
+
+    CTestPipeClient client;
+    ASSERT_TRUE(client.Open());
+    ASSERT_EQ("SUCCESS", client.Transact("INIT;42|C:\\apps\\tool.exe|beta"));
+    ASSERT_EQ("SUCCESS", client.Transact("SINFO;[[12-07-2026 01:23:45]:tool:42]-> started"));
+    EXPECT_NE(std::string::npos, monitor.ConsoleText().find("[[12-07-2026 01:23:45]:tool:42]-> started"));
+    ASSERT_EQ("SUCCESS", client.Transact("TERMINATE;"));
+    EXPECT_TRUE(monitor.WaitForExit());
+}
+
+TEST_F(MonitorProgramTest, DebugModeShowsTheTrayStaysAfterTheLastClientAndExitEndsIt)
+{
+    for (const char* pszLevel : {"", "ZOVLOGGER=1;ALL"})
+    {
+        const std::size_t nIconsBefore = TrayIconWindows().size();
+        CMonitorProcess monitor;
+        ASSERT_TRUE(monitor.Start("", pszLevel));
+        HWND hFrame = monitor.WaitForFrame();
+        ASSERT_NE(nullptr, hFrame);
+        ASSERT_TRUE(WaitForTrayIconCount(nIconsBefore + 1)) << "level '" << pszLevel << "'";
+
+        {
+            CTestPipeClient client;
+            ASSERT_TRUE(client.Open());
+            ASSERT_EQ("SUCCESS", client.Transact("INIT;7|a|b"));
+            ASSERT_EQ("SUCCESS", client.Transact("TERMINATE;"));
+        }
+        EXPECT_TRUE(StaysRunning(monitor, 1500));
+        EXPECT_FALSE(::IsWindowVisible(hFrame));
+
+        // A double-click on the icon opens the console (icons of other programs,
+        // if any, ignore a double-click from here).
+        for (HWND hTrayIcon : TrayIconWindows())
+            ::PostMessageA(hTrayIcon, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+        for (int i = 0; i < 100 && !::IsWindowVisible(hFrame); ++i)
+            ::Sleep(50);
+        EXPECT_TRUE(::IsWindowVisible(hFrame));
+
+        // The Exit command of the tray menu ends the monitor.
+        ::PostMessageA(hFrame, WM_COMMAND, kExitMonitorCommand, 0);
+        EXPECT_TRUE(monitor.WaitForExit());
+        EXPECT_TRUE(WaitForTrayIconCount(nIconsBefore)) << "the icon goes with the monitor";
+    }
+}
+
+TEST_F(MonitorProgramTest, ClosingTheConsoleHidesItAndTheMonitorGoesOn)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    HWND hFrame = monitor.WaitForFrame();
+    ASSERT_NE(nullptr, hFrame);
+    ::PostMessageA(hFrame, WM_COMMAND, 32771 /* Open Console */, 0);
+    for (int i = 0; i < 100 && !::IsWindowVisible(hFrame); ++i)
+        ::Sleep(50);
+    ASSERT_TRUE(::IsWindowVisible(hFrame));
+    ::PostMessageA(hFrame, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && ::IsWindowVisible(hFrame); ++i)
+        ::Sleep(50);
+    EXPECT_FALSE(::IsWindowVisible(hFrame));
+    EXPECT_TRUE(StaysRunning(monitor, 500));
+}
+
+TEST_F(MonitorProgramTest, TheConsoleShowsBannerClientLinesAndNotesInOrder)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    {
+        CTestPipeClient first;
+        ASSERT_TRUE(first.Open());
+        ASSERT_EQ("SUCCESS", first.Transact("INIT;42|C:\\apps\\tool.exe|beta"));
+        ASSERT_EQ("SUCCESS", first.Transact("ERROR;[[stamp]:tool:42]-> it failed"));
+        ASSERT_EQ("SUCCESS", first.Transact("TERMINATE;"));
+    }
+    {
+        CTestPipeClient second;
+        ASSERT_TRUE(second.Open());
+        ASSERT_EQ("SUCCESS", second.Transact("INIT;43|C:\\apps\\other.exe|beta"));
+    }
+    ASSERT_TRUE(monitor.WaitForConsoleText("Client record freed."));
+    EXPECT_EQ("Banner line 1\r\nBanner line 2\r\nBanner line 3\r\nBanner line 4\r\n"
+              "Banner line 5\r\nBanner line 6\r\nBanner line 7\r\nBanner line 8\r\n \r\n \r\n"
+              "[[stamp]:tool:42]-> it failed\r\n"
+              "Client 42 has terminated.\r\nTerminate handled.\r\n"
+              "Client 43 is being cleaned up.\r\nClient 43 removed.\r\nClean-up handled.\r\n"
+              "Client record freed.\r\n",
+              monitor.ConsoleText());
+}

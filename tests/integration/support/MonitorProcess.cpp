@@ -1,0 +1,166 @@
+#include "MonitorProcess.h"
+
+#include <tlhelp32.h>
+
+#include <vector>
+
+namespace
+{
+
+constexpr UINT kConsolePaneId = 0xE900; // AFX_IDW_PANE_FIRST
+
+struct WindowSearch
+{
+    DWORD dwProcessId;
+    const char* pszCaption;
+    const char* pszClass;
+    HWND hFound;
+};
+
+BOOL CALLBACK VisitWindow(HWND hWnd, LPARAM lParam)
+{
+    WindowSearch& search = *reinterpret_cast<WindowSearch*>(lParam);
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    if (dwProcessId != search.dwProcessId)
+        return TRUE;
+    char szText[256] = "";
+    ::GetWindowTextA(hWnd, szText, sizeof(szText));
+    if (search.pszCaption && lstrcmpA(szText, search.pszCaption) != 0)
+        return TRUE;
+    if (search.pszClass)
+    {
+        char szClass[256] = "";
+        ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+        if (lstrcmpA(szClass, search.pszClass) != 0)
+            return TRUE;
+    }
+    search.hFound = hWnd;
+    return FALSE;
+}
+
+} // namespace
+
+std::string BuiltProgramPath(const char* pszFileName)
+{
+    char szPath[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, szPath, sizeof(szPath));
+    std::string strPath = szPath;
+    return strPath.substr(0, strPath.find_last_of('\\') + 1) + pszFileName;
+}
+
+void KillAllMonitors()
+{
+    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnapshot == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore; bMore = ::Process32Next(hSnapshot, &entry))
+    {
+        if (lstrcmpiA(entry.szExeFile, "Tessaly.exe") != 0)
+            continue;
+        if (HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID))
+        {
+            ::TerminateProcess(hProcess, 99);
+            ::WaitForSingleObject(hProcess, 5000);
+            ::CloseHandle(hProcess);
+        }
+    }
+    ::CloseHandle(hSnapshot);
+}
+
+HWND FindProcessWindow(DWORD dwProcessId, const char* pszCaption, const char* pszClass)
+{
+    WindowSearch search = {dwProcessId, pszCaption, pszClass, nullptr};
+    ::EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+CMonitorProcess::~CMonitorProcess()
+{
+    if (m_pi.hProcess)
+    {
+        if (IsRunning())
+        {
+            ::TerminateProcess(m_pi.hProcess, 98);
+            ::WaitForSingleObject(m_pi.hProcess, 5000);
+        }
+        ::CloseHandle(m_pi.hProcess);
+        ::CloseHandle(m_pi.hThread);
+    }
+}
+
+bool CMonitorProcess::Start(const char* pszArguments, const char* pszDebugLevel)
+{
+    std::string strCommand = "\"" + BuiltProgramPath("Tessaly.exe") + "\"";
+    if (pszArguments && *pszArguments)
+        strCommand += std::string(" ") + pszArguments;
+
+    // The child inherits this process's environment, changed for the start only.
+    char szSaved[4096];
+    const DWORD cchSaved = ::GetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", szSaved, sizeof(szSaved));
+    ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", pszDebugLevel);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    const BOOL bStarted =
+        ::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
+    ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", cchSaved ? szSaved : nullptr);
+    return bStarted != FALSE;
+}
+
+HWND CMonitorProcess::WaitForFrame(DWORD dwMilliseconds)
+{
+    const DWORD dwStart = ::GetTickCount();
+    while (!(m_hFrame = FindProcessWindow(m_pi.dwProcessId, "Tessaly")))
+    {
+        if (!IsRunning() || ::GetTickCount() - dwStart > dwMilliseconds)
+            return nullptr;
+        ::Sleep(20);
+    }
+    return m_hFrame;
+}
+
+bool CMonitorProcess::WaitForExit(DWORD dwMilliseconds)
+{
+    return m_pi.hProcess && ::WaitForSingleObject(m_pi.hProcess, dwMilliseconds) == WAIT_OBJECT_0;
+}
+
+bool CMonitorProcess::IsRunning() const
+{
+    return m_pi.hProcess && ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD CMonitorProcess::ExitCode() const
+{
+    DWORD dwCode = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_pi.hProcess, &dwCode);
+    return dwCode;
+}
+
+std::string CMonitorProcess::ConsoleText() const
+{
+    HWND hConsole = m_hFrame ? ::GetDlgItem(m_hFrame, kConsolePaneId) : nullptr;
+    if (!hConsole)
+        return std::string();
+    DWORD_PTR cch = 0;
+    if (!::SendMessageTimeoutA(hConsole, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 5000, &cch))
+        return std::string();
+    std::vector<char> text(cch + 1);
+    DWORD_PTR cchCopied = 0;
+    ::SendMessageTimeoutA(hConsole, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                          SMTO_BLOCK, 5000, &cchCopied);
+    return std::string(text.data(), cchCopied);
+}
+
+bool CMonitorProcess::WaitForConsoleText(const std::string& strNeedle, DWORD dwMilliseconds) const
+{
+    const DWORD dwStart = ::GetTickCount();
+    while (ConsoleText().find(strNeedle) == std::string::npos)
+    {
+        if (::GetTickCount() - dwStart > dwMilliseconds)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}

@@ -1,0 +1,111 @@
+#include "TestInstallation.h"
+
+#include "MonitorProcess.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace
+{
+
+constexpr char kKeyPath[] = "Software\\Marvane\\ZOVCommon";
+
+void WriteFileText(const std::string& strPath, const std::string& strText)
+{
+    if (FILE* pFile = std::fopen(strPath.c_str(), "wb"))
+    {
+        std::fwrite(strText.data(), 1, strText.size(), pFile);
+        std::fclose(pFile);
+    }
+}
+
+} // namespace
+
+std::string CTestInstallation::DefaultCatalogue()
+{
+    return "[tessalymessage_1024]\r\n"
+           "msg001=Banner line 1\r\nmsg002=Banner line 2\r\nmsg003=Banner line 3\r\nmsg004=Banner line 4\r\n"
+           "msg005=Banner line 5\r\nmsg006=Banner line 6\r\nmsg007=Banner line 7\r\nmsg008=Banner line 8\r\n"
+           "msg015=Client %d has terminated.\r\nmsg016=Terminate handled.\r\n"
+           "msg017=Client %d is being cleaned up.\r\nmsg018=Client %d removed.\r\nmsg019=Clean-up "
+           "handled.\r\n"
+           "msg022=Client record freed.\r\n"
+           "[Message_1024]\r\n"
+           "msg032=Start line 1\r\nmsg033=Start line 2\r\nmsg034=Application id %d\r\n"
+           "msg035=Application name %s\r\nmsg036=Start line 5\r\nmsg037=Start line 6\r\n"
+           "msg038=Start line 7\r\nmsg039=Start line 8\r\n"
+           "msg050=Clean-up begins\r\nmsg051=Clean-up ends\r\n";
+}
+
+CTestInstallation::CTestInstallation(Kind kind, const std::string& catalogue)
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &hKey) == ERROR_SUCCESS)
+    {
+        char szValue[512];
+        DWORD cb = sizeof(szValue) - 1;
+        DWORD dwType = 0;
+        if (::RegQueryValueExA(hKey, "Location", nullptr, &dwType, reinterpret_cast<BYTE*>(szValue), &cb) ==
+                ERROR_SUCCESS &&
+            dwType == REG_SZ)
+        {
+            szValue[cb] = '\0';
+            m_bHadValue = true;
+            m_strSavedValue = szValue;
+        }
+        ::RegCloseKey(hKey);
+    }
+
+    if (kind == Kind::kNoKey)
+    {
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
+        return;
+    }
+    std::string strLocation;
+    if (kind == Kind::kWithCatalogue)
+    {
+        char szTemp[MAX_PATH];
+        ::GetTempPathA(sizeof(szTemp), szTemp);
+        m_strDirectory =
+            std::string(szTemp) + "tessaly-install-" + std::to_string(::GetCurrentProcessId()) + "\\";
+        ::CreateDirectoryA(m_strDirectory.c_str(), nullptr);
+        WriteFileText(m_strDirectory + "ZOVLogMessages.ini", catalogue);
+        // A companion library belongs to a complete installation; without it the
+        // programs report a broken one.
+        ::CopyFileA(BuiltProgramPath("companion_hook\\ZOVNativeLogging.dll").c_str(),
+                    (m_strDirectory + "ZOVNativeLogging.dll").c_str(), FALSE);
+        strLocation = m_strDirectory + "Tessaly.exe";
+    }
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr) ==
+        ERROR_SUCCESS)
+    {
+        ::RegSetValueExA(hKey, "Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(strLocation.c_str()),
+                         static_cast<DWORD>(strLocation.size() + 1));
+        ::RegCloseKey(hKey);
+    }
+}
+
+CTestInstallation::~CTestInstallation()
+{
+    if (!m_strDirectory.empty())
+    {
+        ::DeleteFileA((m_strDirectory + "ZOVLogMessages.ini").c_str());
+        // Fails while a program still has the companion loaded; the folder then stays.
+        ::DeleteFileA((m_strDirectory + "ZOVNativeLogging.dll").c_str());
+        ::RemoveDirectoryA(m_strDirectory.c_str());
+    }
+    HKEY hKey = nullptr;
+    if (!m_bHadValue)
+    {
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
+        return;
+    }
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr) ==
+        ERROR_SUCCESS)
+    {
+        ::RegSetValueExA(hKey, "Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_strSavedValue.c_str()),
+                         static_cast<DWORD>(m_strSavedValue.size() + 1));
+        ::RegCloseKey(hKey);
+    }
+}
