@@ -198,8 +198,8 @@ TEST(CatalogueFormat, FieldsWiderThanTheOutputShowPrintfsResultCut)
         std::snprintf(buffer.data(), buffer.size(), pszFormat, value);
         return std::string(buffer.data()).substr(0, Catalogue::kMaxTextChars);
     };
-    const char* const integerFormats[] = {"%%%033333d 3%%", "%.5000d", "x%-5000dy", "%4094d", "ab%4094x",
-                                          "%#.4100o"};
+    const char* const integerFormats[] = {"%%%033333d 3%%", "%.5000d",  "x%-5000dy",
+                                          "%4094d",         "ab%4094x", "%#.4100o"};
     for (const char* pszFormat : integerFormats)
     {
         for (int nValue : {42, -7, INT_MIN})

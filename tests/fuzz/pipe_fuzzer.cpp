@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -40,9 +41,11 @@ namespace
 
 constexpr DWORD kIoTimeoutMs = 10000;
 constexpr DWORD kOpenTimeoutMs = 30000;
-// The client id of the connection that stays registered; no hostile INIT may use it.
-constexpr std::int32_t kAnchorId = 1902000001;
-constexpr std::int32_t kFinalId = 1902000002;
+// The client ids of the connection that stays registered and of the final
+// conversation; no hostile INIT may use them. Made from the process id, so that
+// two fuzzers against one monitor do not share (and remove) each other's entry.
+const std::int32_t kAnchorId = 1900000000 + static_cast<std::int32_t>(::GetCurrentProcessId() % 100000000u);
+const std::int32_t kFinalId = kAnchorId + 1;
 constexpr std::size_t kReportedViolations = 20;
 
 struct Settings
@@ -318,7 +321,7 @@ bool ParseSettings(int argc, char** argv, Settings& settings)
     return settings.nRequests > 0 && settings.nConnections > 0 && settings.nConnections <= 200;
 }
 
-bool WaitUntil(bool (*condition)(), DWORD dwMilliseconds)
+bool WaitUntil(const std::function<bool()>& condition, DWORD dwMilliseconds)
 {
     const DWORD dwStart = ::GetTickCount();
     while (!condition())
@@ -379,12 +382,11 @@ int main(int argc, char** argv)
             std::printf("  %u registrations left behind\n", static_cast<unsigned>(ClientTableSize()));
             bHostOk = false;
         }
-        static int s_nBaseline;
-        s_nBaseline = nBaselineThreads;
-        if (s_nBaseline <= 0 || !WaitUntil([] { return CInProcessMonitor::ThreadCount() <= s_nBaseline; }, 10000))
+        if (nBaselineThreads <= 0 ||
+            !WaitUntil([&] { return CInProcessMonitor::ThreadCount() <= nBaselineThreads; }, 10000))
         {
             std::printf("  %d connection threads still running\n",
-                        CInProcessMonitor::ThreadCount() - s_nBaseline);
+                        CInProcessMonitor::ThreadCount() - nBaselineThreads);
             bHostOk = false;
         }
         if (monitor.ExitCommands() < 1 || monitor.ListenerEnded())
