@@ -35,6 +35,8 @@ void CMainWindowLink::Publish(HWND hWnd, bool bDebugMode)
     CCriticalSectionLock lock(m_lock);
     m_hWnd = hWnd;
     m_bDebugMode = bDebugMode;
+    if (m_bExitRequested && m_hWnd && ::PostMessageA(m_hWnd, WM_COMMAND, ID_EXIT_MONITOR, 0))
+        m_bExitRequested = false;
 }
 
 void CMainWindowLink::Withdraw()
@@ -73,4 +75,11 @@ bool CMainWindowLink::SendExitCommand() const
         return false;
     ::SendMessageA(hWnd, WM_COMMAND, ID_EXIT_MONITOR, 0);
     return true;
+}
+
+void CMainWindowLink::RequestExit()
+{
+    CCriticalSectionLock lock(m_lock);
+    // Posting never waits for the window's thread, so it may happen under the lock.
+    m_bExitRequested = !m_hWnd || !::PostMessageA(m_hWnd, WM_COMMAND, ID_EXIT_MONITOR, 0);
 }

@@ -29,9 +29,14 @@ public:
     bool SendConsoleLine(int nColourClass, const char* pszText) const;
     // Sends the Exit command to the window. false when none is published.
     bool SendExitCommand() const;
+    // Posts the Exit command, whatever the mode, without waiting for the window.
+    // A request made while no window is published is kept and posted by the next
+    // Publish, so it cannot be lost to a window that is still being created.
+    void RequestExit();
 
 private:
     mutable CRITICAL_SECTION m_lock;
     HWND m_hWnd = nullptr;
     bool m_bDebugMode = false;
+    bool m_bExitRequested = false;
 };

@@ -18,11 +18,47 @@ namespace
 // 32-bit address space.
 constexpr SIZE_T kConnectionStackBytes = 256 * 1024;
 
-HANDLE CreatePipeInstance()
+// How long the first instance is retried while the name is taken: a monitor that
+// is still ending keeps its instances until its process is gone.
+constexpr DWORD kFirstInstanceGraceMs = 2000;
+constexpr DWORD kFirstInstanceRetryMs = 50;
+
+// Every instance refuses clients from other machines (the pipe is local by
+// definition). The first one must also be new: if the name exists, another
+// process owns it (a second monitor, or one squatting the name to read our
+// clients' lines), and this monitor must not become one more instance of their
+// pipe, with clients handed to either of us at random.
+HANDLE CreatePipeInstance(bool bFirst)
 {
-    return ::CreateNamedPipeA(Protocol::kPipeName, Protocol::kPipeOpenMode, Protocol::kPipeMode,
-                              Protocol::kPipeMaxInstances, Protocol::kPipeBufferBytes,
-                              Protocol::kPipeBufferBytes, 0, nullptr);
+    const DWORD dwOpenMode = Protocol::kPipeOpenMode | (bFirst ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
+    HANDLE hPipe = ::CreateNamedPipeA(
+        Protocol::kPipeName, dwOpenMode, Protocol::kPipeMode | PIPE_REJECT_REMOTE_CLIENTS,
+        Protocol::kPipeMaxInstances, Protocol::kPipeBufferBytes, Protocol::kPipeBufferBytes, 0, nullptr);
+    // Where the first-instance flag is ignored (Wine), a first instance that is
+    // not the pipe's only one has joined somebody else's pipe. With the flag
+    // honoured this never happens.
+    DWORD dwInstances = 0;
+    if (bFirst && hPipe != INVALID_HANDLE_VALUE &&
+        ::GetNamedPipeHandleStateA(hPipe, nullptr, &dwInstances, nullptr, nullptr, nullptr, 0) &&
+        dwInstances > 1)
+    {
+        ::CloseHandle(hPipe);
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return hPipe;
+}
+
+HANDLE CreateFirstPipeInstance()
+{
+    const DWORD dwStart = ::GetTickCount();
+    for (;;)
+    {
+        HANDLE hPipe = CreatePipeInstance(true);
+        if (hPipe != INVALID_HANDLE_VALUE || ::GetTickCount() - dwStart >= kFirstInstanceGraceMs)
+            return hPipe;
+        ::Sleep(kFirstInstanceRetryMs);
+    }
 }
 
 bool WaitForClient(HANDLE hPipe)
@@ -104,15 +140,28 @@ void ExitMonitorIfLastClientGone(CMainWindowLink* pMainFrame)
 DWORD WINAPI PipeListenerProc(LPVOID pMainFrame)
 {
     CMainWindowLink* pLink = static_cast<CMainWindowLink*>(pMainFrame);
+    HANDLE hPipe = CreateFirstPipeInstance();
+    if (hPipe == INVALID_HANDLE_VALUE)
+    {
+        // No client can ever reach this monitor, and no connection will ever end
+        // to trigger its self-termination: it ends now, in debug mode too, instead
+        // of staying on (hidden, or with a tray icon) as a monitor that serves
+        // nobody. Two monitors started at the same moment thus leave one.
+        if (pLink)
+            pLink->RequestExit();
+        return 0;
+    }
     for (;;)
     {
-        HANDLE hPipe = CreatePipeInstance();
-        if (hPipe == INVALID_HANDLE_VALUE)
-            return 0;
         if (WaitForClient(hPipe))
             StartConnectionThread(hPipe, pLink);
         else
             ::CloseHandle(hPipe);
+        // A later instance cannot be created: the listener ends; the connections
+        // still open end the monitor as usual when they close.
+        hPipe = CreatePipeInstance(false);
+        if (hPipe == INVALID_HANDLE_VALUE)
+            return 0;
     }
 }
 

@@ -7,7 +7,11 @@
 #include <windows.h>
 
 // Listener thread entry; the parameter is the CMainWindowLink* of the main window
-// (or null). Returns 0 when a pipe instance cannot be created.
+// (or null). Returns 0 when a pipe instance cannot be created. The first instance
+// must create the pipe's name: when the name stays taken by another process for
+// two seconds (another monitor, or a squatter), the listener asks the window to
+// exit (CMainWindowLink::RequestExit, in any mode, delivered once the window is
+// published) and returns.
 DWORD WINAPI PipeListenerProc(LPVOID pMainFrame);
 
 // Connection thread entry; the parameter is the PipeConnection*, which the thread

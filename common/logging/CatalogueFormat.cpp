@@ -1,5 +1,6 @@
 #include "CatalogueFormat.h"
 
+#include <climits>
 #include <cstring>
 
 namespace Catalogue
@@ -72,15 +73,20 @@ bool IsDigit(char ch)
     return ch >= '0' && ch <= '9';
 }
 
-// Reads a decimal number, saturating at the output's size.
+// Largest width or precision taken as written: printf's own limit. A field this
+// wide still costs nothing, since the output stops at kMaxTextChars; only a
+// smaller bound would change where padding gives way to digits within the output.
+constexpr std::size_t kMaxFieldNumber = INT_MAX;
+
+// Reads a decimal number, saturating at kMaxFieldNumber.
 std::size_t ReadNumber(const char*& p)
 {
     std::size_t nValue = 0;
     for (; IsDigit(*p); ++p)
     {
-        nValue = nValue * 10 + static_cast<std::size_t>(*p - '0');
-        if (nValue > kMaxTextChars)
-            nValue = kMaxTextChars;
+        const std::size_t nDigit = static_cast<std::size_t>(*p - '0');
+        // Tested before multiplying: size_t has 32 bits in the deliverables.
+        nValue = nValue > (kMaxFieldNumber - nDigit) / 10 ? kMaxFieldNumber : nValue * 10 + nDigit;
     }
     return nValue;
 }

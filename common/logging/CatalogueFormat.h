@@ -11,8 +11,9 @@
 //   string argument:                   %[-][width][.precision]s
 //
 // Width and precision are decimal numbers ('*' is not accepted); values beyond
-// the output's size count as the output's size. The conversions render as printf
-// does (u, o, x, X show the id's 32-bit pattern; a null string shows "(null)").
+// 2147483647 (more than printf accepts) count as 2147483647. The conversions
+// render as printf does (u, o, x, X show the id's 32-bit pattern; a null string
+// shows "(null)", cut by a precision).
 //
 // Any other text is shown verbatim: exactly as it stands in the catalogue, its
 // "%%" included, and the argument is not used. That covers texts with two or more

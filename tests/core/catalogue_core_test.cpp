@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using Catalogue::FormatWithInteger;
 using Catalogue::FormatWithString;
@@ -174,9 +175,10 @@ TEST(CatalogueFormat, OutputStopsAt4095CharactersAndIsTerminated)
 {
     char szOut[Catalogue::kTextBufferBytes];
     std::memset(szOut, 'X', sizeof szOut);
+    // A field wider than printf accepts is as wide as printf allows: padding only.
     EXPECT_EQ(4095u, FormatWithInteger("%999999999999d", 5, szOut));
-    EXPECT_EQ('\0', szOut[4095]);
-    EXPECT_EQ('5', szOut[4094]);
+    EXPECT_EQ(std::string(4095, ' '), szOut);
+    EXPECT_EQ(std::string(4095, ' '), FormatWithInteger("%4294967302d", 5)) << "2^32 + 6 must not wrap";
 
     const std::string strLong = std::string(4090, 'a') + "%d";
     EXPECT_EQ(4095u, FormatWithInteger(strLong.c_str(), -1234567, szOut));
@@ -185,4 +187,25 @@ TEST(CatalogueFormat, OutputStopsAt4095CharactersAndIsTerminated)
     const std::string strVerbatim = std::string(5000, 'v') + "%s";
     EXPECT_EQ(4095u, FormatWithInteger(strVerbatim.c_str(), 1, szOut));
     EXPECT_EQ(std::string(4095, 'v'), FormatWithString(std::string(5000, 'v').c_str(), "x"));
+}
+
+// Widths and precisions beyond the output's size: what shows is printf's result
+// cut at 4095 characters, wherever the padding gives way to the digits.
+TEST(CatalogueFormat, FieldsWiderThanTheOutputShowPrintfsResultCut)
+{
+    const auto printfCut = [](const char* pszFormat, auto value) {
+        std::vector<char> buffer(40000);
+        std::snprintf(buffer.data(), buffer.size(), pszFormat, value);
+        return std::string(buffer.data()).substr(0, Catalogue::kMaxTextChars);
+    };
+    const char* const integerFormats[] = {"%%%033333d 3%%", "%.5000d",  "x%-5000dy",
+                                          "%4094d",         "ab%4094x", "%#.4100o"};
+    for (const char* pszFormat : integerFormats)
+    {
+        for (int nValue : {42, -7, INT_MIN})
+            EXPECT_EQ(printfCut(pszFormat, nValue), FormatWithInteger(pszFormat, nValue))
+                << pszFormat << " with " << nValue;
+    }
+    for (const char* pszFormat : {"x%5000s", "%4093s|", "%-4100s|"})
+        EXPECT_EQ(printfCut(pszFormat, "tool"), FormatWithString(pszFormat, "tool")) << pszFormat;
 }
