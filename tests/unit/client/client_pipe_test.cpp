@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 namespace
 {
@@ -301,4 +302,45 @@ TEST_F(ClientPipe, ReconnectingDoesNotLeakHandles)
     ASSERT_TRUE(m_pServer->WaitForRequests(23 * 12));
     const std::size_t nAfter = OpenHandleCount();
     EXPECT_LT(nAfter, nBefore + 5) << "before " << nBefore << ", after 20 connections " << nAfter;
+}
+
+// ZOVLC_CleanUp says goodbye inside the monitor's mutex "ZOVQUORRA" (when it existed
+// at load), so the clean-ups of several hosts follow one another; the mutex is free
+// again afterwards.
+TEST_F(ClientPipe, CleanUpWaitsForTheMonitorMutexAndReleasesIt)
+{
+    const HANDLE hMutex = CreateMutexA(nullptr, FALSE, "ZOVQUORRA"); // as the monitor does
+    ASSERT_NE(nullptr, hMutex);
+    StartServer();
+    Load(nullptr);
+    ASSERT_EQ(0, m_varnel.Initialize(42, kPath, "beta"));
+
+    const HANDLE hHeld = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE hRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread otherHost([&] {
+        WaitForSingleObject(hMutex, INFINITE);
+        SetEvent(hHeld);
+        WaitForSingleObject(hRelease, INFINITE);
+        ReleaseMutex(hMutex);
+    });
+    WaitForSingleObject(hHeld, INFINITE);
+    std::thread cleanUp([this] { m_varnel.CleanUp(); });
+    Sleep(300);
+    EXPECT_EQ(1u, m_pServer->Requests().size()) << "TERMINATE went out while another host cleaned up";
+    SetEvent(hRelease);
+    cleanUp.join();
+    otherHost.join();
+    EXPECT_EQ(Strings({kInit42, "TERMINATE;"}), Requests(2));
+
+    std::thread probe([&] {
+        const DWORD dwWait = WaitForSingleObject(hMutex, 0);
+        EXPECT_EQ(WAIT_OBJECT_0, dwWait) << "the library kept the mutex";
+        if (dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED)
+            ReleaseMutex(hMutex);
+    });
+    probe.join();
+    m_varnel.Unload();
+    CloseHandle(hHeld);
+    CloseHandle(hRelease);
+    CloseHandle(hMutex);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 namespace
@@ -114,6 +115,28 @@ TEST_F(ClientResults, ArgumentsContextAndReinitialisation)
     ASSERT_TRUE(m_varnel.Load());
     EXPECT_EQ(0, m_varnel.Initialize(9, kPath, "info"));
     m_varnel.CleanUp();
+}
+
+// ZOVLC_InitializeEx refuses bad arguments before it touches COM; ZOVLC_Initialize
+// has made the thread ready for COM (its probe) by the time it refuses them. Seen on
+// fresh threads: a second CoInitialize answers S_FALSE only when COM was ready.
+TEST_F(ClientResults, InitializeExRefusesBeforeTouchingComInitializeAfter)
+{
+    m_installation.Install();
+    ASSERT_TRUE(m_varnel.Load());
+    auto comAnswerAfter = [](const std::function<int()>& initialise) {
+        HRESULT hr = E_FAIL;
+        std::thread thread([&] {
+            EXPECT_EQ(-2, initialise());
+            hr = CoInitialize(nullptr);
+        });
+        thread.join();
+        return hr;
+    };
+    EXPECT_EQ(S_OK, comAnswerAfter([this] { return m_varnel.InitializeEx(1, nullptr, "x", 0); }));
+    EXPECT_EQ(S_OK, comAnswerAfter([this] { return m_varnel.InitializeEx(0, kPath, "x", 0); }));
+    EXPECT_EQ(S_FALSE, comAnswerAfter([this] { return m_varnel.Initialize(1, nullptr, "x"); }));
+    EXPECT_EQ(S_FALSE, comAnswerAfter([this] { return m_varnel.Initialize(0, kPath, "x"); }));
 }
 
 // Each twin, called with the callee-cleans convention, returns what its cdecl
