@@ -1,0 +1,100 @@
+/*
+ * varnel.h - the interface of Varnel.dll for host applications (C and C++).
+ *
+ * Varnel connects a host process to the log monitor: it makes sure the monitor
+ * runs (COM starts it when it is installed but not running), announces the host
+ * on the monitor's pipe, forwards the host's log lines in debug mode and says
+ * goodbye at clean-up. The monitor is optional: no result depends on reaching it,
+ * and every failure to talk to it is silent.
+ *
+ * Calling order: ZOVLC_Initialize or ZOVLC_InitializeEx once; ZOVLC_SendLogMessage
+ * any number of times; ZOVLC_CleanUp. After ZOVLC_CleanUp the library may be
+ * initialised again: it then opens a new connection and closes the earlier one.
+ * Unloading the library while still initialised tells the monitor that the host
+ * has gone ("CLEAN").
+ *
+ * COM: initialising makes the calling thread ready for COM (a single-threaded
+ * apartment, unless the thread already has one) and the library never undoes it,
+ * since it cannot know whether the host relies on it.
+ *
+ * Debug mode: when the environment variable QX_LMDEBUGLOGLEVEL exists (whatever
+ * its value) at the moment the library is loaded, and the installation was found,
+ * log lines are forwarded to the monitor: ZOVLC_SendLogMessage's lines, eight
+ * start lines after the announcement and two clean-up lines. Without it only the
+ * announcement and the goodbye are sent and ZOVLC_SendLogMessage does nothing.
+ *
+ * Threads: every function may be called from any thread. Log lines from several
+ * threads go out one at a time, each waiting until the monitor has shown it. Of two
+ * initialisations racing in one process exactly one succeeds; the other reports
+ * ZOVLC_ALREADY_INITIALIZED.
+ *
+ * Texts are 8-bit strings in the system's ANSI code page. A log request is at most
+ * 4095 characters: a longer text is cut to fit. The monitor shows a text only up
+ * to its first ';'.
+ *
+ * Each function has a twin with the prefix PASCAL_ in the callee-cleans (stdcall)
+ * convention, exported without name decoration, for hosts that cannot call cdecl.
+ * Link with libvarnel.dll.a (mingw) or load the library and look the names up.
+ */
+#ifndef VARNEL_H
+#define VARNEL_H
+
+#ifdef __cplusplus
+extern "C"
+{
+#endif
+
+    /* Results of the initialisation functions. */
+    enum
+    {
+        ZOVLC_OK = 0,                   /* initialised (also when no monitor could be reached) */
+        ZOVLC_ALREADY_INITIALIZED = -1, /* this process is initialised already: nothing was done */
+        ZOVLC_INVALID_ARGUMENT = -2,    /* applicationPath is null or applicationId is 0 */
+        ZOVLC_NOT_INSTALLED = -4        /* the installation was missing when the library loaded */
+    };
+
+    /* Log kinds of ZOVLC_SendLogMessage: the word the monitor files the line under.
+     * Any other value counts as ZOVLC_LOG_INFO. */
+    enum
+    {
+        ZOVLC_LOG_INFO = 0,
+        ZOVLC_LOG_ERROR = 1,
+        ZOVLC_LOG_SINFO = 2, /* always shown, whatever the monitor's own logger filters */
+        ZOVLC_LOG_SERROR = 3 /* always shown */
+    };
+
+    /* Announces the host. applicationId identifies it (non-zero; negative values are
+     * fine), applicationPath is its program's full path (its file name without
+     * extension names it in log lines), clientInfo is a free text (may be null).
+     * Returns ZOVLC_OK, ZOVLC_ALREADY_INITIALIZED, ZOVLC_INVALID_ARGUMENT or
+     * ZOVLC_NOT_INSTALLED. Looks for the monitor (and may start it) even when it then
+     * refuses the arguments. */
+    int __cdecl ZOVLC_Initialize(int applicationId, const char* applicationPath, const char* clientInfo);
+
+    /* As ZOVLC_Initialize, with an option kept for the host's reference. The
+     * arguments are checked before the monitor is looked for, and log lines carry the
+     * application name and id from the first one on. */
+    int __cdecl ZOVLC_InitializeEx(int applicationId, const char* applicationPath, const char* clientInfo,
+                                   int option);
+
+    /* Debug mode only: forwards text (null counts as empty) as a log line of the given
+     * kind and returns when the monitor has shown it. Outside debug mode, or without
+     * a monitor connection, returns at once. Needs no initialisation. */
+    void __cdecl ZOVLC_SendLogMessage(const char* text, int kind);
+
+    /* Ends the initialisation: two clean-up lines (debug mode), then "TERMINATE" to
+     * the monitor. Clean-ups of several processes follow one another. */
+    void __cdecl ZOVLC_CleanUp(void);
+
+    int __stdcall PASCAL_ZOVLC_Initialize(int applicationId, const char* applicationPath,
+                                          const char* clientInfo);
+    int __stdcall PASCAL_ZOVLC_InitializeEx(int applicationId, const char* applicationPath,
+                                            const char* clientInfo, int option);
+    void __stdcall PASCAL_ZOVLC_SendLogMessage(const char* text, int kind);
+    void __stdcall PASCAL_ZOVLC_CleanUp(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VARNEL_H */
