@@ -145,6 +145,7 @@ namespace
 {
 
 // Ends itself from a timer its OnInitDialog started: the box's messages reach the map.
+// The delay leaves the watcher, which polls, time to see the box even on a busy machine.
 class CTimerDialog : public CDialog
 {
 public:
@@ -154,7 +155,7 @@ public:
     BOOL OnInitDialog() override
     {
         ++m_nInits;
-        SetTimer(7, 30);
+        SetTimer(7, 400);
         return CDialog::OnInitDialog();
     }
 
