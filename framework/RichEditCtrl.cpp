@@ -7,23 +7,26 @@ namespace
 
 constexpr char kRichEditClass[] = "AfxRichEdit20A";
 
-BOOL RegisterRichEditClass()
+BOOL LoadRichEditLibrary()
 {
     // The library stays loaded for the life of the process: its windows need it.
-    static const BOOL bRegistered = [] {
-        return ::LoadLibraryA("riched20.dll") != nullptr &&
-               AfxRegisterSuperclass(RICHEDIT_CLASSA, kRichEditClass);
-    }();
-    return bRegistered;
+    static const BOOL bLoaded = ::LoadLibraryA("riched20.dll") != nullptr;
+    return bLoaded;
 }
 
 } // namespace
 
 BOOL CRichEditCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
-    if (!RegisterRichEditClass())
+    return CreateOfClass(kRichEditClass, 0, dwStyle, rect, pParentWnd, nID);
+}
+
+BOOL CRichEditCtrl::CreateOfClass(LPCSTR lpszClassName, UINT nExtraClassStyle, DWORD dwStyle,
+                                  const RECT& rect, CWnd* pParentWnd, UINT nID)
+{
+    if (!LoadRichEditLibrary() || !AfxRegisterSuperclass(RICHEDIT_CLASSA, lpszClassName, nExtraClassStyle))
         return FALSE;
-    return CWnd::CreateEx(0, kRichEditClass, "", dwStyle, rect.left, rect.top, rect.right - rect.left,
+    return CWnd::CreateEx(0, lpszClassName, "", dwStyle, rect.left, rect.top, rect.right - rect.left,
                           rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)));
 }

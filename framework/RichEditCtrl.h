@@ -52,4 +52,10 @@ public:
     }
     // The selection to the clipboard.
     void Copy() { SendMessage(WM_COPY); }
+
+protected:
+    // Create from a superclass of the rich-edit class of the given name, with the
+    // class styles added (registered at the first use of the name).
+    BOOL CreateOfClass(LPCSTR lpszClassName, UINT nExtraClassStyle, DWORD dwStyle, const RECT& rect,
+                       CWnd* pParentWnd, UINT nID);
 };

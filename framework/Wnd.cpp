@@ -6,14 +6,62 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <unordered_map>
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
 namespace
 {
 
-// Window property that links a handle to its CWnd object.
-constexpr char kWndProperty[] = "Framework.CWnd";
+// Which object each window of this process is attached to. Every message asks
+// (AfxWndProc), so the lookup must stay in the process: a window property would
+// cost a round trip to the Wine server per message. Any thread may look up; the
+// shared lock keeps lookups from waiting for one another.
+class CWindowMap
+{
+public:
+    CWindowMap() { m_objects.reserve(kInitialWindows); }
+    CWindowMap(const CWindowMap&) = delete;
+    CWindowMap& operator=(const CWindowMap&) = delete;
+
+    CWnd* Find(HWND hWnd)
+    {
+        ::AcquireSRWLockShared(&m_lock);
+        const auto it = m_objects.find(hWnd);
+        CWnd* pWnd = it == m_objects.end() ? nullptr : it->second;
+        ::ReleaseSRWLockShared(&m_lock);
+        return pWnd;
+    }
+    // false when the window has an object already.
+    bool Add(HWND hWnd, CWnd* pWnd)
+    {
+        ::AcquireSRWLockExclusive(&m_lock);
+        const bool bAdded = m_objects.emplace(hWnd, pWnd).second;
+        ::ReleaseSRWLockExclusive(&m_lock);
+        return bAdded;
+    }
+    void Remove(HWND hWnd, const CWnd* pWnd)
+    {
+        ::AcquireSRWLockExclusive(&m_lock);
+        const auto it = m_objects.find(hWnd);
+        if (it != m_objects.end() && it->second == pWnd)
+            m_objects.erase(it);
+        ::ReleaseSRWLockExclusive(&m_lock);
+    }
+
+private:
+    static constexpr std::size_t kInitialWindows = 64;
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    std::unordered_map<HWND, CWnd*> m_objects;
+};
+
+// Never destroyed: window objects with static storage may detach after every
+// other static object of the process is gone.
+CWindowMap& WindowMap()
+{
+    static CWindowMap* const pMap = new CWindowMap;
+    return *pMap;
+}
 
 struct ThreadState
 {
@@ -62,7 +110,7 @@ WNDPROC LookupSuperclass(LPCSTR lpszClassName)
 
 } // namespace
 
-BOOL AfxRegisterSuperclass(LPCSTR lpszBaseClass, LPCSTR lpszNewClass)
+BOOL AfxRegisterSuperclass(LPCSTR lpszBaseClass, LPCSTR lpszNewClass, UINT nExtraClassStyle)
 {
     if (LookupSuperclass(lpszNewClass))
         return TRUE;
@@ -82,7 +130,7 @@ BOOL AfxRegisterSuperclass(LPCSTR lpszBaseClass, LPCSTR lpszNewClass)
     wc.lpfnWndProc = &CWnd::AfxWndProc;
     wc.hInstance = hInstance;
     wc.lpszClassName = lpszNewClass;
-    wc.style &= ~CS_GLOBALCLASS;
+    wc.style = (wc.style & ~CS_GLOBALCLASS) | nExtraClassStyle;
     if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return FALSE;
     ++g_nSuperclasses;
@@ -134,14 +182,12 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    return hWnd ? static_cast<CWnd*>(::GetPropA(hWnd, kWndProperty)) : nullptr;
+    return hWnd ? WindowMap().Find(hWnd) : nullptr;
 }
 
 BOOL CWnd::Attach(HWND hWnd)
 {
-    if (!hWnd || m_hWnd || FromHandlePermanent(hWnd))
-        return FALSE;
-    if (!::SetPropA(hWnd, kWndProperty, this))
+    if (!hWnd || m_hWnd || !WindowMap().Add(hWnd, this))
         return FALSE;
     m_hWnd = hWnd;
     return TRUE;
@@ -151,7 +197,7 @@ HWND CWnd::Detach()
 {
     HWND hWnd = m_hWnd;
     if (hWnd)
-        ::RemovePropA(hWnd, kWndProperty);
+        WindowMap().Remove(hWnd, this);
     m_hWnd = nullptr;
     return hWnd;
 }

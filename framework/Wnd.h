@@ -6,7 +6,9 @@
 // Attachment: CreateEx() leaves the object in a per-thread slot; the shared window
 // procedure attaches it to the handle at the first message the new window gets
 // (before WM_NCCREATE for some windows), so even WM_CREATE reaches the map. The
-// link is a window property, so any thread can find the object of a handle.
+// links live in one table of the process (no window property: under Wine each
+// property lookup is a server round trip, and every message needs one), and any
+// thread can find the object of a handle.
 // Wrappers keep nothing but the handle.
 //
 // Destroying the application's main window ends its message loop (WM_QUIT) and
@@ -120,8 +122,9 @@ LPCSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH h
 
 // Registers lpszNewClass as a copy of the system class lpszBaseClass whose messages
 // reach CWnd objects first; their default processing is the system class's own.
-// Idempotent. FALSE when the base class is unknown.
-BOOL AfxRegisterSuperclass(LPCSTR lpszBaseClass, LPCSTR lpszNewClass);
+// nExtraClassStyle is added to the base class's styles (CS_OWNDC, say). Idempotent
+// (by name). FALSE when the base class is unknown.
+BOOL AfxRegisterSuperclass(LPCSTR lpszBaseClass, LPCSTR lpszNewClass, UINT nExtraClassStyle = 0);
 
 // Window-message entries for message maps; each handler has the signature shown.
 // int OnCreate(LPCREATESTRUCTA)

@@ -1,9 +1,12 @@
 // Windows attached to objects: messages reach the map from the very first one,
-// unhandled ones get default processing, destruction detaches, a superclassed
-// system control keeps its own behaviour.
+// unhandled ones get default processing, destruction detaches, any thread finds
+// a window's object, a superclassed system control keeps its own behaviour and
+// takes the class styles added to it.
 #include "WinApp.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace
 {
@@ -79,6 +82,30 @@ TEST(Window, CreateAttachesDispatchesAndDestroyDetaches)
     EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
 }
 
+TEST(Window, AnyThreadFindsTheObjectAndAWindowHasOneObjectAtATime)
+{
+    CProbeWnd wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), "probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    const HWND hWnd = wnd.m_hWnd;
+    CWnd* pFound = nullptr;
+    std::thread([&] { pFound = CWnd::FromHandlePermanent(hWnd); }).join();
+    EXPECT_EQ(&wnd, pFound);
+
+    CWnd other;
+    EXPECT_FALSE(other.Attach(hWnd)) << "the window has its object";
+    EXPECT_EQ(hWnd, wnd.Detach());
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
+    EXPECT_TRUE(other.Attach(hWnd));
+    EXPECT_EQ(&other, CWnd::FromHandlePermanent(hWnd));
+    EXPECT_FALSE(wnd.Attach(hWnd));
+    EXPECT_EQ(hWnd, other.Detach());
+
+    ASSERT_TRUE(wnd.Attach(hWnd));
+    EXPECT_TRUE(wnd.DestroyWindow());
+    std::thread([&] { pFound = CWnd::FromHandlePermanent(hWnd); }).join();
+    EXPECT_EQ(nullptr, pFound);
+}
+
 TEST(Window, FailingOnCreateFailsCreationCleanly)
 {
     CProbeWnd wnd;
@@ -99,4 +126,18 @@ TEST(Window, SuperclassedControlKeepsItsBehaviour)
     char szText[16] = "";
     ::GetWindowTextA(edit.m_hWnd, szText, sizeof(szText));
     EXPECT_STREQ("xy", szText);
+
+    // A second superclass of the same control with a DC of its own.
+    ASSERT_TRUE(AfxRegisterSuperclass("EDIT", "FrameworkTestEditOwnDC", CS_OWNDC));
+    CSubclassedEdit owning;
+    ASSERT_TRUE(owning.CreateEx(0, "FrameworkTestEditOwnDC", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr));
+    EXPECT_NE(0u, ::GetClassLongA(owning.m_hWnd, GCL_STYLE) & CS_OWNDC);
+    EXPECT_EQ(0u, ::GetClassLongA(edit.m_hWnd, GCL_STYLE) & CS_OWNDC);
+    HDC hFirst = ::GetDC(owning.m_hWnd);
+    ::ReleaseDC(owning.m_hWnd, hFirst);
+    HDC hSecond = ::GetDC(owning.m_hWnd);
+    ::ReleaseDC(owning.m_hWnd, hSecond);
+    EXPECT_EQ(hFirst, hSecond) << "the window's own DC every time";
+    owning.SendMessage(WM_CHAR, 'z', 1);
+    EXPECT_EQ(1, owning.m_nChars);
 }
