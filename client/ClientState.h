@@ -6,6 +6,7 @@
 
 #include "InstallLocation.h"
 #include "LibraryLock.h"
+#include "TimeStamp.h"
 
 #include <windows.h>
 
@@ -45,6 +46,7 @@ public:
     ClientContext m_context;
     char m_szLogName[Install::kMaxFname] = ""; // the application name in log lines
     std::int32_t m_lLogId = 0;                 // long line layout once not 0
+    Protocol::CTimeStampCache m_stampCache;    // the stamp of forwarded lines
 
     // ---- the pipe --------------------------------------------------------------------
     // None (null) until the first open attempt; then whatever the last attempt

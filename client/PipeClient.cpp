@@ -214,7 +214,7 @@ void ForwardLogLine(const char* pszText, int nKind)
         return; // not yet set up, or already shut down: there is no connection either
 
     char szStamp[Protocol::kTimeStampBytes];
-    Protocol::MakeTimeStamp(szStamp);
+    state.m_stampCache.Make(szStamp);
     Protocol::RequestBuffer line;
     Protocol::BuildLogRequest(line, nKind, szStamp, state.m_szLogName, state.m_lLogId,
                               pszText ? pszText : "");

@@ -33,3 +33,38 @@ TEST(TimeStamp, HasTheBracketedMonthDayYearShapeOfNow)
     const std::string date(stamp + 1, 10);
     EXPECT_TRUE(date == expectedBefore || date == expectedAfter) << stamp;
 }
+
+TEST(TimeStamp, TheCacheFormatsEachSecondItIsAskedForAndOnlyThen)
+{
+    // A fixed moment and the seconds around it, formatted directly for comparison.
+    const std::time_t moment = 1780000000;
+    char expected[3][Protocol::kTimeStampBytes];
+    for (int i = 0; i < 3; ++i)
+        Protocol::FormatTimeStamp(moment + i, expected[i]);
+    ASSERT_STRNE(expected[0], expected[1]);
+
+    Protocol::CTimeStampCache cache;
+    char stamp[Protocol::kTimeStampBytes];
+    cache.MakeFor(moment, stamp);
+    EXPECT_STREQ(expected[0], stamp);
+    cache.MakeFor(moment, stamp);
+    EXPECT_STREQ(expected[0], stamp) << "the same second again";
+    cache.MakeFor(moment + 2, stamp);
+    EXPECT_STREQ(expected[2], stamp) << "a later second";
+    cache.MakeFor(moment + 1, stamp);
+    EXPECT_STREQ(expected[1], stamp) << "a clock set back";
+
+    // The unconverted time gives an empty stamp, as MakeTimeStamp does.
+    cache.MakeFor(static_cast<std::time_t>(-1), stamp);
+    EXPECT_STREQ("", stamp);
+
+    // Now, through the system clock: the stamp of the current second.
+    const std::time_t before = std::time(nullptr);
+    cache.Make(stamp);
+    const std::time_t after = std::time(nullptr);
+    char atBefore[Protocol::kTimeStampBytes];
+    char atAfter[Protocol::kTimeStampBytes];
+    Protocol::FormatTimeStamp(before, atBefore);
+    Protocol::FormatTimeStamp(after, atAfter);
+    EXPECT_TRUE(std::strcmp(stamp, atBefore) == 0 || std::strcmp(stamp, atAfter) == 0) << stamp;
+}
