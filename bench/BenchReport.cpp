@@ -1,0 +1,134 @@
+#include "BenchReport.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace Bench
+{
+namespace
+{
+
+const char* WineVersion()
+{
+    using WineGetVersion = const char*(__cdecl*)();
+    HMODULE hNtdll = ::GetModuleHandleA("ntdll.dll");
+    auto pfn = hNtdll ? reinterpret_cast<WineGetVersion>(
+                            reinterpret_cast<void*>(::GetProcAddress(hNtdll, "wine_get_version")))
+                      : nullptr;
+    return pfn ? pfn() : "none (Windows)";
+}
+
+void Heading(const char* pszText)
+{
+    std::printf("%s\n", pszText);
+}
+
+void Row(const char* pszWhat, double dValue, const char* pszUnit, const char* pszNote = "")
+{
+    std::printf("  %-46s %10.1f  %-12s %s\n", pszWhat, dValue, pszUnit, pszNote);
+}
+
+void RunRow(const char* pszWhat, const RunResult& run, const char* pszUnit)
+{
+    char szNote[160];
+    std::snprintf(szNote, sizeof(szNote), "p50 %.0f us, p99 %.0f us; %ld lines, %d/%d hosts", run.dP50Us,
+                  run.dP99Us, run.nLinesSent, run.nHostsOk, run.nHostsAsked);
+    Row(pszWhat, run.dLinesPerSecond, pszUnit, szNote);
+}
+
+void AppendRow(const char* pszWhat, const AppendCost& cost, const char* pszExtra = "")
+{
+    char szNote[120];
+    std::snprintf(szNote, sizeof(szNote), "median; mean %.0f us%s", cost.dMeanUs, pszExtra);
+    Row(pszWhat, cost.dMedianUs, "us/line", szNote);
+}
+
+void CountedRow(const char* pszWhat, const CountedRun& counted)
+{
+    char szNote[200];
+    const LineCensus& census = counted.census;
+    if (census.IsComplete())
+        std::snprintf(szNote, sizeof(szNote), "all %ld lines in the console, in order (%d/%d hosts)",
+                      census.nExpected, counted.run.nHostsOk, counted.run.nHostsAsked);
+    else
+        std::snprintf(szNote, sizeof(szNote),
+                      "MISSING %ld of %ld lines, %ld duplicated, %ld out of order (%d/%d hosts)",
+                      census.nExpected - census.nFound, census.nExpected, census.nDuplicates,
+                      census.nOutOfOrder, counted.run.nHostsOk, counted.run.nHostsAsked);
+    Row(pszWhat, counted.run.dLinesPerSecond, "lines/s", szNote);
+}
+
+double Ratio(double dPart, double dWhole)
+{
+    return dWhole > 0 ? dPart / dWhole : 0;
+}
+
+// One target: the measured ratio and whether it meets the bound.
+void TargetRow(const char* pszWhat, double dRatio, bool bAtLeast, double dBound, bool bAlsoRequired = true)
+{
+    const bool bMet = bAlsoRequired && (bAtLeast ? dRatio >= dBound : dRatio <= dBound);
+    std::printf("  %-46s %10.2f  %s %.2f     %s\n", pszWhat, dRatio, bAtLeast ? ">=" : "<=", dBound,
+                bMet ? "met" : "NOT met");
+}
+
+} // namespace
+
+void PrintReport(const BenchFigures& f)
+{
+    std::printf("Tessaly benchmark (Wine %s)\n", WineVersion());
+    std::printf("  %-46s %10s  %-12s %s\n", "measurement", "value", "unit", "notes");
+
+    Heading("1. raw pipe echo (the ceiling of a synchronous exchange)");
+    RunRow("1 client process, log-sized requests", f.echo, "round trips/s");
+
+    Heading("2. whole system: bench_host -> Varnel.dll -> Tessaly.exe, 1 host");
+    RunRow("console hidden", f.hidden1.run, "lines/s");
+    RunRow("console open", f.open1.run, "lines/s");
+
+    Heading("3. console append (CChildView in the bench process)");
+    AppendRow("hidden, empty console", f.console.empty);
+    AppendRow("hidden, at 50% of the 800,000-character cap", f.console.halfCap);
+    AppendRow("hidden, at 95% of the cap", f.console.cap95);
+    AppendRow("on screen, empty console", f.console.openEmpty, ", repaints included");
+    AppendRow("on screen, at 95% of the cap", f.console.open95, ", repaints included");
+
+    Heading("4. concurrent hosts, console hidden (lines counted in the console)");
+    CountedRow("1 host", f.hidden1);
+    CountedRow("1 host, console open", f.open1);
+    CountedRow("8 hosts, aggregate", f.hosts8);
+    CountedRow("64 hosts, aggregate", f.hosts64);
+
+    Heading("5. monitor memory (private bytes: the commit charge)");
+    Row("idle, no client yet", f.memory.nIdle / 1024.0, "KB");
+    Row("64 clients connected, before their lines", f.memory.n64Connected / 1024.0, "KB");
+    Row("64 clients connected, after their lines", f.memory.n64AfterLines / 1024.0, "KB",
+        "the console holds their 6,400 lines");
+    Row("after the 64 clients left", f.memory.nAfterLeaving / 1024.0, "KB", "lines still in the console");
+
+    Heading("6. disabled paths");
+    Row("ZOVLogger Write, level off", f.isolated.dDisabledWriteNs, "ns/call");
+    Row("ZOVLogger WriteFormat, level off", f.isolated.dDisabledWriteFormatNs, "ns/call");
+    Row("ZOVLC_SendLogMessage outside debug mode", f.quiet.dNsPerCall, "ns/call");
+
+    Heading("where a line's time goes (isolated)");
+    Row("cross-thread SendMessage, empty handler", f.isolated.dCrossThreadSendUs, "us/call");
+    Row("client: time stamp and request", f.isolated.dLineBuildUs, "us/line");
+    Row("raw echo round trip, mean", Ratio(1e6, f.echo.dLinesPerSecond), "us");
+    Row("whole system, 1 host hidden, mean", Ratio(1e6, f.hidden1.run.dLinesPerSecond), "us/line");
+    Row("whole system, 1 host open, mean", Ratio(1e6, f.open1.run.dLinesPerSecond), "us/line");
+
+    Heading("targets (ratios of this run)");
+    TargetRow("1 host hidden rate / raw echo rate",
+              Ratio(f.hidden1.run.dLinesPerSecond, f.echo.dLinesPerSecond), true, 0.60);
+    TargetRow("append at 95% of cap / append empty (medians)",
+              Ratio(f.console.cap95.dMedianUs, f.console.empty.dMedianUs), false, 1.2);
+    TargetRow("per-line cost open / hidden (1 host)",
+              Ratio(f.hidden1.run.dLinesPerSecond, f.open1.run.dLinesPerSecond), false, 1.5);
+    TargetRow("64-host rate / 1-host rate, nothing lost",
+              Ratio(f.hosts64.run.dLinesPerSecond, f.hidden1.run.dLinesPerSecond), true, 1.0,
+              f.hosts64.census.IsComplete() && f.hidden1.census.IsComplete());
+    std::fflush(stdout);
+}
+
+} // namespace Bench

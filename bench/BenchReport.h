@@ -1,0 +1,46 @@
+// The figures of one bench run and the table they are printed as, with the
+// ratios the console's targets are stated in. Figures are printed, never judged
+// by a test.
+#pragma once
+
+#include "ConsoleAppendCost.h"
+#include "HostRun.h"
+#include "IsolatedCosts.h"
+#include "LineCensus.h"
+
+#include <cstddef>
+
+namespace Bench
+{
+
+struct CountedRun
+{
+    RunResult run;
+    LineCensus census;
+};
+
+// The monitor's private bytes at the points of the run where they tell something.
+struct MemoryFigures
+{
+    std::size_t nIdle = 0;
+    std::size_t n64Connected = 0;
+    std::size_t n64AfterLines = 0;
+    std::size_t nAfterLeaving = 0;
+};
+
+struct BenchFigures
+{
+    ConsoleAppendCosts console;
+    IsolatedCosts isolated;
+    RunResult echo;
+    RunResult quiet;
+    CountedRun hidden1;
+    CountedRun open1;
+    CountedRun hosts8;
+    CountedRun hosts64;
+    MemoryFigures memory;
+};
+
+void PrintReport(const BenchFigures& figures);
+
+} // namespace Bench

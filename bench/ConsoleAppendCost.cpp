@@ -1,0 +1,156 @@
+#include "ConsoleAppendCost.h"
+
+#include "AfxRes.h"
+#include "BenchClock.h"
+#include "BenchIpc.h"
+#include "ChildView.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Bench
+{
+namespace
+{
+
+constexpr DWORD kViewStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE;
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 600;
+constexpr std::size_t kFillerLineChars = 2000;
+constexpr COLORREF kLineColour = RGB(0, 0, 0);
+// Lines go to the consoles in turns of this many, so that whatever else the
+// machine does falls on all of them alike.
+constexpr int kLinesPerTurn = 20;
+constexpr int kWarmUpLines = 8;
+constexpr int kDistinctLines = 16;
+
+// A console line as the whole system shows one of the hosts' lines.
+std::string ConsoleLine(int nLine)
+{
+    char szText[kLineTextChars + 1];
+    FormatLineText(szText, 0, nLine);
+    return std::string("[[12-07-2026 01:23:45]:bench_host:1001]-> ") + szText;
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+// The console in a top-level window of its own, filled to a level, hidden or on
+// screen; it keeps the time each timed line took.
+class CConsoleUnderTest
+{
+public:
+    CConsoleUnderTest(long nFillChars, bool bOnScreen) : m_bOnScreen(bOnScreen)
+    {
+        m_parent.CreateEx(0, AfxRegisterWndClass(0), "Tessaly bench console", WS_OVERLAPPEDWINDOW, 0, 0,
+                          kWindowWidth, kWindowHeight, nullptr, nullptr);
+        RECT rc;
+        ::GetClientRect(m_parent.m_hWnd, &rc);
+        if (!m_view.Create(kViewStyle, rc, &m_parent, AFX_IDW_PANE_FIRST))
+            return;
+        m_view.SetReadOnly(TRUE);
+        m_view.PrintBanner();
+        const std::string filler(kFillerLineChars, 'x');
+        while (m_view.GetSavedLength() < nFillChars)
+            m_view.AppendLine(filler.c_str(), kLineColour);
+        if (bOnScreen)
+        {
+            m_parent.ShowWindow(SW_SHOWNORMAL);
+            m_parent.UpdateWindow();
+        }
+        PumpMessages();
+        for (int i = 0; i < kDistinctLines; ++i)
+            m_lines[i] = ConsoleLine(i);
+        for (int i = 0; i < kWarmUpLines; ++i)
+            AppendOne(i);
+    }
+    ~CConsoleUnderTest()
+    {
+        if (m_view.m_hWnd)
+            m_view.DestroyWindow();
+        if (m_parent.m_hWnd)
+            m_parent.DestroyWindow();
+        PumpMessages();
+    }
+    CConsoleUnderTest(const CConsoleUnderTest&) = delete;
+    CConsoleUnderTest& operator=(const CConsoleUnderTest&) = delete;
+
+    bool IsValid() const { return m_view.m_hWnd != nullptr; }
+
+    // A turn of timed lines; on screen, the messages a line leaves (the repaint
+    // timer) are handled after it, as the monitor's message loop would.
+    void TimeTurn(int nLines)
+    {
+        for (int i = 0; i < nLines; ++i)
+        {
+            const LONGLONG llStart = Counter();
+            AppendOne(static_cast<int>(m_perLine.size()));
+            const double dUs = SecondsBetween(llStart, Counter()) * 1e6;
+            m_perLine.push_back(static_cast<float>(dUs));
+            m_dTotalUs += dUs;
+        }
+    }
+
+    AppendCost Cost() const
+    {
+        AppendCost cost;
+        cost.dMedianUs = Percentile(m_perLine, 50);
+        cost.dMeanUs = m_perLine.empty() ? 0 : m_dTotalUs / static_cast<double>(m_perLine.size());
+        return cost;
+    }
+
+private:
+    void AppendOne(int nLine)
+    {
+        m_view.AppendLine(m_lines[nLine % kDistinctLines].c_str(), kLineColour);
+        if (m_bOnScreen)
+            PumpMessages();
+    }
+
+    bool m_bOnScreen;
+    CWnd m_parent;
+    CChildView m_view;
+    std::string m_lines[kDistinctLines];
+    std::vector<float> m_perLine;
+    double m_dTotalUs = 0;
+};
+
+} // namespace
+
+ConsoleAppendCosts MeasureConsoleAppend(int nLines)
+{
+    const long nCap = CChildView::kSizeCap;
+    CConsoleUnderTest empty(0, false);
+    CConsoleUnderTest halfCap(nCap / 2, false);
+    CConsoleUnderTest cap95(nCap / 100 * 95, false);
+    CConsoleUnderTest openEmpty(0, true);
+    CConsoleUnderTest open95(nCap / 100 * 95, true);
+    CConsoleUnderTest* consoles[] = {&empty, &halfCap, &cap95, &openEmpty, &open95};
+    ConsoleAppendCosts costs;
+    for (CConsoleUnderTest* pConsole : consoles)
+    {
+        if (!pConsole->IsValid())
+            return costs;
+    }
+    for (int nDone = 0; nDone < nLines; nDone += kLinesPerTurn)
+    {
+        for (CConsoleUnderTest* pConsole : consoles)
+            pConsole->TimeTurn(kLinesPerTurn);
+    }
+    costs.empty = empty.Cost();
+    costs.halfCap = halfCap.Cost();
+    costs.cap95 = cap95.Cost();
+    costs.openEmpty = openEmpty.Cost();
+    costs.open95 = open95.Cost();
+    return costs;
+}
+
+} // namespace Bench

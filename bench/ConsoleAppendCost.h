@@ -1,0 +1,30 @@
+// The console's cost per appended line, measured in this process on the real
+// CChildView (in a plain parent window, so that no pipe listener starts here):
+// hidden with the text near empty, at half and at 95% of the size cap, and on
+// screen, with the messages the control's repaints need pumped after every line
+// as the monitor's message loop would. The consoles take their lines in turns,
+// so that the machine's other load falls on every figure alike.
+#pragma once
+
+namespace Bench
+{
+
+struct AppendCost
+{
+    double dMedianUs = 0;
+    double dMeanUs = 0;
+};
+
+struct ConsoleAppendCosts
+{
+    AppendCost empty;
+    AppendCost halfCap;
+    AppendCost cap95;
+    AppendCost openEmpty; // on screen
+    AppendCost open95;
+};
+
+// nLines lines are timed in each console (they must fit between 95% and the cap).
+ConsoleAppendCosts MeasureConsoleAppend(int nLines);
+
+} // namespace Bench

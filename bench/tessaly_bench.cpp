@@ -1,0 +1,156 @@
+// The system's benchmark: one run, one Wine prefix, one table. In order:
+//  - in this process: the console's append cost (the real CChildView) and the
+//    isolated costs (cross-thread SendMessage, the client's line, the logger's
+//    disabled levels);
+//  - the real Tessaly.exe with host processes that load the real Varnel.dll: its
+//    memory idle and with 64 clients, whose lines are counted in the console;
+//    the cost of ZOVLC_SendLogMessage outside debug mode; in turns, the raw pipe
+//    echo between a host process and this process and 1 host with the console
+//    hidden and open, every line counted; 8 hosts.
+// The installation (registry "Location", catalogue, companion) is a temporary
+// one, and the registry is restored at the end. Figures are printed, never judged.
+//   tessaly_bench
+#include "BenchReport.h"
+#include "ClassRegistrationGuard.h"
+#include "EchoServer.h"
+#include "RunningMonitor.h"
+#include "TestInstallation.h"
+#include "WinApp.h"
+
+#include <cstdio>
+
+namespace
+{
+
+// The console's code needs an application object, as in the monitor.
+class CBenchApp : public CWinApp
+{
+};
+CBenchApp theApp;
+
+constexpr int kConsoleLines = 400;
+// The raw echo and the single host, console hidden and open, run in turns, so
+// that the machine's other load falls on their ratios' both sides alike.
+constexpr int kTurns = 2;
+constexpr int kLinesPerTurn = 1500;
+// 8 x 800 and 64 x 100 lines: the same total, well inside the console's cap.
+constexpr int kEightHostLines = 800;
+constexpr int kManyHostLines = 100;
+constexpr int kManyHosts = 64;
+constexpr int kQuietCalls = 1000000;
+constexpr DWORD kReadyTimeoutMs = 180000;
+constexpr DWORD kDoneTimeoutMs = 300000;
+constexpr DWORD kLeaveTimeoutMs = 60000;
+constexpr DWORD kSettleMs = 1000;
+
+void Progress(const char* pszStep)
+{
+    std::fprintf(stderr, "bench: %s\n", pszStep);
+    std::fflush(stderr);
+}
+
+// A run of log hosts whose lines are then counted in the monitor's console; with
+// pMemory, the monitor's memory around it.
+Bench::CountedRun RunLogHosts(const Bench::CSharedResults& shared, const Bench::CRunningMonitor& monitor,
+                              int nHosts, int nLines, Bench::MemoryFigures* pMemory = nullptr)
+{
+    Bench::CountedRun counted;
+    Bench::CHostRun run(shared, Bench::HostMode::kLog, nHosts, nLines, true);
+    run.StartAndWaitReady(kReadyTimeoutMs);
+    // The hosts' start lines are in; the count starts from an empty console.
+    monitor.ClearConsole();
+    if (pMemory)
+    {
+        ::Sleep(kSettleMs);
+        pMemory->n64Connected = monitor.PrivateBytes();
+    }
+    counted.run = run.GoAndWaitDone(kDoneTimeoutMs);
+    counted.census = Bench::TakeLineCensus(monitor.ConsoleText(), nHosts, nLines);
+    if (pMemory)
+        pMemory->n64AfterLines = monitor.PrivateBytes();
+    run.Leave(kLeaveTimeoutMs);
+    if (pMemory)
+    {
+        ::Sleep(kSettleMs);
+        pMemory->nAfterLeaving = monitor.PrivateBytes();
+    }
+    return counted;
+}
+
+Bench::RunResult RunOtherHost(const Bench::CSharedResults& shared, Bench::HostMode mode, int nLines,
+                              bool bDebugMode)
+{
+    Bench::CHostRun run(shared, mode, 1, nLines, bDebugMode);
+    run.StartAndWaitReady(kReadyTimeoutMs);
+    Bench::RunResult result = run.GoAndWaitDone(kDoneTimeoutMs);
+    run.Leave(kLeaveTimeoutMs);
+    return result;
+}
+
+void AddTurn(Bench::CountedRun& total, const Bench::CountedRun& turn, bool bFirst)
+{
+    total.run = bFirst ? turn.run : Bench::CombineRuns(total.run, turn.run);
+    if (bFirst)
+        total.census = turn.census;
+    else
+        total.census.Add(turn.census);
+}
+
+} // namespace
+
+int main()
+{
+    if (Bench::IsAnyMonitorRunning())
+    {
+        std::fprintf(stderr, "bench: a Tessaly.exe already runs in this Wine prefix; end it first\n");
+        return 1;
+    }
+    Bench::CClassRegistrationGuard registration;
+    CTestInstallation installation(CTestInstallation::Kind::kWithCatalogue);
+    Bench::CSharedResults shared;
+    if (!shared.IsValid() || !Bench::StartEchoServer())
+    {
+        std::fprintf(stderr, "bench: cannot create the shared results or the echo server\n");
+        return 1;
+    }
+
+    Bench::BenchFigures figures;
+    Progress("console append cost");
+    figures.console = Bench::MeasureConsoleAppend(kConsoleLines);
+    Progress("isolated costs");
+    figures.isolated = Bench::MeasureIsolatedCosts();
+    Progress("starting Tessaly.exe");
+    Bench::CRunningMonitor monitor;
+    if (!monitor.Start())
+    {
+        std::fprintf(stderr, "bench: Tessaly.exe did not come up\n");
+        return 1;
+    }
+    ::Sleep(kSettleMs);
+    figures.memory.nIdle = monitor.PrivateBytes();
+    // First, so that the memory figures are the connections' and their lines'.
+    Progress("64 hosts");
+    figures.hosts64 = RunLogHosts(shared, monitor, kManyHosts, kManyHostLines, &figures.memory);
+
+    Progress("ZOVLC_SendLogMessage outside debug mode");
+    figures.quiet = RunOtherHost(shared, Bench::HostMode::kQuiet, kQuietCalls, false);
+    for (int nTurn = 0; nTurn < kTurns; ++nTurn)
+    {
+        const bool bFirst = nTurn == 0;
+        Progress("raw pipe echo");
+        const Bench::RunResult echo = RunOtherHost(shared, Bench::HostMode::kEcho, kLinesPerTurn, false);
+        figures.echo = bFirst ? echo : Bench::CombineRuns(figures.echo, echo);
+        Progress("1 host, console hidden");
+        AddTurn(figures.hidden1, RunLogHosts(shared, monitor, 1, kLinesPerTurn), bFirst);
+        Progress("1 host, console open");
+        monitor.OpenConsole();
+        AddTurn(figures.open1, RunLogHosts(shared, monitor, 1, kLinesPerTurn), bFirst);
+        monitor.HideConsole();
+    }
+    Progress("8 hosts");
+    figures.hosts8 = RunLogHosts(shared, monitor, 8, kEightHostLines);
+    monitor.Exit();
+
+    Bench::PrintReport(figures);
+    return 0;
+}
