@@ -1,5 +1,7 @@
 #include "InstallerSupport.h"
 
+#include <tlhelp32.h>
+
 #include <vector>
 
 namespace InstallerTest
@@ -98,7 +100,10 @@ CLocationGuard::CLocationGuard()
 
 CLocationGuard::~CLocationGuard()
 {
-    if (m_bHadValue)
+    // A value that named an installation the test has since removed is not put
+    // back: it would only send the next program to a folder that is gone.
+    const std::string strFolder = m_strValue.substr(0, m_strValue.find_last_of('\\') + 1);
+    if (m_bHadValue && (strFolder.empty() || PathExists(strFolder)))
     {
         WriteLocation(m_strValue);
         return;
@@ -116,6 +121,27 @@ CLocationGuard::~CLocationGuard()
     ::RegCloseKey(hKey);
     if (bEmpty)
         ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
+}
+
+void RestartWineRpcService()
+{
+    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnapshot == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore; bMore = ::Process32Next(hSnapshot, &entry))
+    {
+        if (lstrcmpiA(entry.szExeFile, "rpcss.exe") != 0)
+            continue;
+        if (HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID))
+        {
+            ::TerminateProcess(hProcess, 0);
+            ::WaitForSingleObject(hProcess, 5000);
+            ::CloseHandle(hProcess);
+        }
+    }
+    ::CloseHandle(hSnapshot);
 }
 
 HWND FindAnyMonitorFrame()

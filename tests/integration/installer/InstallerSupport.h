@@ -39,8 +39,9 @@ template <typename Condition> bool WaitUntil(Condition condition, DWORD dwTimeou
     return true;
 }
 
-// Restores "Location" (or its absence) when it goes out of scope, so that no test
-// after this one meets a value that names a removed installation.
+// Restores "Location" (or its absence) when it goes out of scope, unless the
+// folder it named is gone: then the value is removed, so that no test after this
+// one meets a value that names a removed installation.
 class CLocationGuard
 {
 public:
@@ -53,6 +54,15 @@ private:
     bool m_bHadValue = false;
     std::string m_strValue;
 };
+
+// Wine's RPC service (rpcss.exe) keeps the COM class registration of a server
+// that was terminated instead of ending, and then hands that dead registration to
+// every client instead of starting the server again. Other tests end their
+// monitors with TerminateProcess, so a test of COM starting the installed
+// monitor first ends the service; COM starts it afresh with the next request.
+// Nothing happens where no process of that name exists (Windows runs the service
+// inside svchost.exe and cleans such registrations up itself).
+void RestartWineRpcService();
 
 // The monitor frame of any process (title "Tessaly" with a console pane), or null.
 HWND FindAnyMonitorFrame();

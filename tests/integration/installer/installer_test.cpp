@@ -110,7 +110,11 @@ void ExpectComRegistrationRemoved()
 class InstallerTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { KillAllMonitors(); }
+    void SetUp() override
+    {
+        KillAllMonitors();
+        RestartWineRpcService();
+    }
     void TearDown() override { KillAllMonitors(); }
 
     CLocationGuard m_locationGuard;
