@@ -228,3 +228,31 @@ TEST_F(InstallerTest, ChosenFolderAndTheAddRemoveProgramsUninstallKeepWhatIsNotT
     ::RemoveDirectoryA(strFolder.c_str());
     ::RemoveDirectoryA(strParent.c_str());
 }
+
+TEST_F(InstallerTest, TheUninstallerRecognisesLocationInItsFolderForm)
+{
+    char szTemp[MAX_PATH] = "";
+    ::GetTempPathA(sizeof(szTemp), szTemp);
+    const std::string strFolder =
+        std::string(szTemp) + "tessaly folder form " + std::to_string(::GetCurrentProcessId());
+    ASSERT_EQ(0, RunToEnd(Quoted(TESSALY_SETUP_PATH) + " /S /D=" + strFolder, kSetupTimeoutMs));
+    ASSERT_TRUE(PathExists(strFolder + "\\Tessaly.exe"));
+
+    // The folder with a trailing backslash names the same installation.
+    const std::string strFolderForm = strFolder + "\\";
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_SET_VALUE, &hKey));
+    ::RegSetValueExA(hKey, "Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(strFolderForm.c_str()),
+                     static_cast<DWORD>(strFolderForm.size() + 1));
+    ::RegCloseKey(hKey);
+
+    EXPECT_EQ(0, RunToEnd(Quoted(strFolder + "\\Uninstall.exe") + " /S _?=" + ShortPath(strFolder),
+                          kSetupTimeoutMs));
+    ExpectFilesRemoved(strFolder);
+    bool bFound = true;
+    ReadString(HKEY_LOCAL_MACHINE, kInstallKey, "Location", &bFound);
+    EXPECT_FALSE(bFound) << "the value named this installation";
+
+    ::DeleteFileA((strFolder + "\\Uninstall.exe").c_str());
+    ::RemoveDirectoryA(strFolder.c_str());
+}
