@@ -90,6 +90,29 @@ void ForwardStartLines(std::int32_t lApplicationId, const char* pszApplicationPa
     }
 }
 
+// A monitor's object in the running-object table: a monitor runs.
+bool IsMonitorRunning()
+{
+    IUnknown* pUnknown = nullptr;
+    if (FAILED(GetActiveObject(CLSID_AppMon, nullptr, &pUnknown)) || !pUnknown)
+        return false;
+    pUnknown->Release();
+    return true;
+}
+
+// The monitor's class object from a local server: COM starts a registered monitor
+// that is not running and answers once it has offered its class object.
+bool RequestMonitorClassObject()
+{
+    IUnknown* pUnknown = nullptr;
+    if (FAILED(CoGetClassObject(CLSID_AppMon, CLSCTX_LOCAL_SERVER, nullptr, IID_IUnknown,
+                                reinterpret_cast<void**>(&pUnknown))) ||
+        !pUnknown)
+        return false;
+    pUnknown->Release();
+    return true;
+}
+
 void SayGoodbye(const char* pszRequest)
 {
     ForwardCatalogueLine(Catalogue::kCleanUpStart);
@@ -144,20 +167,16 @@ int PipeTransact(const char* pszRequest, char* pszReply, std::size_t cbReply)
 MonitorProbe ProbeMonitor()
 {
     CoInitialize(nullptr);
-    IUnknown* pUnknown = nullptr;
-    if (SUCCEEDED(GetActiveObject(CLSID_AppMon, nullptr, &pUnknown)) && pUnknown)
-    {
-        pUnknown->Release();
+    if (IsMonitorRunning())
         return MonitorProbe::kRunning;
-    }
-    pUnknown = nullptr;
-    if (SUCCEEDED(CoGetClassObject(CLSID_AppMon, CLSCTX_LOCAL_SERVER, nullptr, IID_IUnknown,
-                                   reinterpret_cast<void**>(&pUnknown))) &&
-        pUnknown)
-    {
-        pUnknown->Release();
+    if (RequestMonitorClassObject())
         return MonitorProbe::kStartedByCom;
-    }
+    // Another host may have had a monitor started at the same moment: the one
+    // started for this request then met it, ended at once, and failed the request.
+    // The monitor that stays is just starting, so it counts as started here: its
+    // pipe may still be on the way.
+    if (IsMonitorRunning())
+        return MonitorProbe::kStartedByCom;
     return MonitorProbe::kNone;
 }
 

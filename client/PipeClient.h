@@ -52,7 +52,9 @@ template <std::size_t N> int PipeTransact(const char* pszRequest, char (&szReply
 
 // Makes the calling thread ready for COM (never undone) and looks for the monitor:
 // its running object first, then its class object from a local server, which makes
-// COM start a registered monitor that is not running.
+// COM start a registered monitor that is not running, and when that request fails,
+// its running object once more (a monitor started at the same moment for another
+// host makes the one started for this request end at once).
 PipeClient::MonitorProbe ProbeMonitor();
 
 // Opens the pipe and announces the process with INIT; unless the monitor refuses

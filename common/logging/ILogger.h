@@ -8,7 +8,7 @@
 // type.
 #pragma once
 
-#include "LogLevels.h"
+#include "LogLevelValues.h"
 
 #include <cstdarg>
 

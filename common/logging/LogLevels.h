@@ -1,25 +1,12 @@
-// The logger's levels: their values on the ILogger interface (higher is more
-// severe), where each one keeps its flag, and the log kind its lines carry.
+// The logger's levels: their values on the ILogger interface (LogLevelValues.h),
+// where each one keeps its flag, and the log kind its lines carry.
 #pragma once
 
+#include "LogLevelValues.h"
 #include "PipeProtocol.h"
-
-#include <cstdint>
 
 namespace Marvane::NativeLogging
 {
-
-using LogLevel = std::int32_t;
-
-namespace Level
-{
-constexpr LogLevel Fatal = 0;
-constexpr LogLevel Error = -1;
-constexpr LogLevel Warning = -2;
-constexpr LogLevel Info = -3;
-constexpr LogLevel Debug = -4;
-constexpr LogLevel Trace = -5;
-} // namespace Level
 
 constexpr int kLevelCount = 6;
 

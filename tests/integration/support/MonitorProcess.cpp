@@ -7,7 +7,11 @@
 namespace
 {
 
-constexpr UINT kConsolePaneId = 0xE900; // AFX_IDW_PANE_FIRST
+constexpr UINT kConsolePaneId = 0xE900;     // AFX_IDW_PANE_FIRST
+constexpr UINT kExitMonitorCommand = 32772; // ID_EXIT_MONITOR
+// A monitor in debug mode takes about 2 s to end under Wine (its tray icon goes).
+constexpr DWORD kOrderlyEndLimitMs = 5000;
+constexpr DWORD kTerminateLimitMs = 5000;
 
 struct WindowSearch
 {
@@ -39,6 +43,22 @@ BOOL CALLBACK VisitWindow(HWND hWnd, LPARAM lParam)
     return FALSE;
 }
 
+// Ends a monitor by its Exit command, as its user would, so that it withdraws its
+// class object from COM; terminates it only when that does not work in time.
+// Under Wine a terminated monitor's class object stays registered with rpcss, and
+// COM then never starts another monitor for as long as that wineserver runs.
+void EndMonitor(HANDLE hProcess, DWORD dwProcessId)
+{
+    if (HWND hFrame = FindProcessWindow(dwProcessId, "Tessaly"))
+    {
+        ::PostMessageA(hFrame, WM_COMMAND, kExitMonitorCommand, 0);
+        if (::WaitForSingleObject(hProcess, kOrderlyEndLimitMs) == WAIT_OBJECT_0)
+            return;
+    }
+    ::TerminateProcess(hProcess, 99);
+    ::WaitForSingleObject(hProcess, kTerminateLimitMs);
+}
+
 } // namespace
 
 std::string BuiltProgramPath(const char* pszFileName)
@@ -49,7 +69,7 @@ std::string BuiltProgramPath(const char* pszFileName)
     return strPath.substr(0, strPath.find_last_of('\\') + 1) + pszFileName;
 }
 
-void KillAllMonitors()
+void KillAllProcessesNamed(const char* pszExeName)
 {
     HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (hSnapshot == INVALID_HANDLE_VALUE)
@@ -58,16 +78,45 @@ void KillAllMonitors()
     entry.dwSize = sizeof(entry);
     for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore; bMore = ::Process32Next(hSnapshot, &entry))
     {
-        if (lstrcmpiA(entry.szExeFile, "Tessaly.exe") != 0)
+        if (lstrcmpiA(entry.szExeFile, pszExeName) != 0)
             continue;
         if (HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID))
         {
             ::TerminateProcess(hProcess, 99);
-            ::WaitForSingleObject(hProcess, 5000);
+            ::WaitForSingleObject(hProcess, kTerminateLimitMs);
             ::CloseHandle(hProcess);
         }
     }
     ::CloseHandle(hSnapshot);
+}
+
+void KillAllMonitors()
+{
+    for (const DWORD dwProcessId : MonitorProcessIds())
+    {
+        if (HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwProcessId))
+        {
+            EndMonitor(hProcess, dwProcessId);
+            ::CloseHandle(hProcess);
+        }
+    }
+}
+
+std::vector<DWORD> MonitorProcessIds()
+{
+    std::vector<DWORD> ids;
+    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnapshot == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore; bMore = ::Process32Next(hSnapshot, &entry))
+    {
+        if (lstrcmpiA(entry.szExeFile, "Tessaly.exe") == 0)
+            ids.push_back(entry.th32ProcessID);
+    }
+    ::CloseHandle(hSnapshot);
+    return ids;
 }
 
 HWND FindProcessWindow(DWORD dwProcessId, const char* pszCaption, const char* pszClass)
@@ -82,12 +131,10 @@ CMonitorProcess::~CMonitorProcess()
     if (m_pi.hProcess)
     {
         if (IsRunning())
-        {
-            ::TerminateProcess(m_pi.hProcess, 98);
-            ::WaitForSingleObject(m_pi.hProcess, 5000);
-        }
+            EndMonitor(m_pi.hProcess, m_pi.dwProcessId);
         ::CloseHandle(m_pi.hProcess);
-        ::CloseHandle(m_pi.hThread);
+        if (m_pi.hThread)
+            ::CloseHandle(m_pi.hThread);
     }
 }
 
@@ -107,6 +154,18 @@ bool CMonitorProcess::Start(const char* pszArguments, const char* pszDebugLevel)
         ::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
     ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", cchSaved ? szSaved : nullptr);
     return bStarted != FALSE;
+}
+
+bool CMonitorProcess::Attach(DWORD dwProcessId)
+{
+    if (m_pi.hProcess)
+        return false;
+    m_pi.hProcess = ::OpenProcess(
+        PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, dwProcessId);
+    if (!m_pi.hProcess)
+        return false;
+    m_pi.dwProcessId = dwProcessId;
+    return true;
 }
 
 HWND CMonitorProcess::WaitForFrame(DWORD dwMilliseconds)

@@ -6,18 +6,25 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Full path of a program built next to the running test (build/bin).
 std::string BuiltProgramPath(const char* pszFileName);
 
-// Ends every Tessaly.exe process of this Wine prefix (left over by a failed test).
+// Ends every process of this Wine prefix that runs the program pszExeName (a file
+// name such as "Tessaly.exe"), waiting a bounded time for each to be gone.
+void KillAllProcessesNamed(const char* pszExeName);
+// Ends every Tessaly.exe process of this Wine prefix (left over by a failed test):
+// by its Exit command, or terminated when that does not end it in time.
 void KillAllMonitors();
+// The ids of the running Tessaly.exe processes (started by anybody, COM included).
+std::vector<DWORD> MonitorProcessIds();
 
 class CMonitorProcess
 {
 public:
     CMonitorProcess() = default;
-    // Terminates the process if it still runs.
+    // Ends the process if it still runs, as KillAllMonitors does.
     ~CMonitorProcess();
     CMonitorProcess(const CMonitorProcess&) = delete;
     CMonitorProcess& operator=(const CMonitorProcess&) = delete;
@@ -25,6 +32,9 @@ public:
     // Starts Tessaly.exe with the arguments. pszDebugLevel: the value of
     // QX_LMDEBUGLOGLEVEL for the monitor, or null for no such variable.
     bool Start(const char* pszArguments = "", const char* pszDebugLevel = nullptr);
+    // Takes over a monitor that was started otherwise (by COM for a client):
+    // false when the process cannot be opened.
+    bool Attach(DWORD dwProcessId);
     // Waits for the monitor's frame window (title "Tessaly"); null on time-out.
     HWND WaitForFrame(DWORD dwMilliseconds = 15000);
     // Waits for the process to end; false on time-out.

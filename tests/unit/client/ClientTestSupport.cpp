@@ -479,14 +479,16 @@ CRunningMonitorObject::~CRunningMonitorObject()
 
 // ---- CComStartableMonitor / CNoMonitorRegistration -------------------------------------------
 
-CComStartableMonitor::CComStartableMonitor()
+CComStartableMonitor::CComStartableMonitor(Behaviour behaviour)
     : m_hStarted(CreateEventA(nullptr, TRUE, FALSE, ClientTestMonitor::kStartedEvent)),
       m_hQuit(CreateEventA(nullptr, TRUE, FALSE, ClientTestMonitor::kQuitEvent))
 {
     ResetEvent(m_hStarted);
     ResetEvent(m_hQuit);
-    m_bRegistered = RunningTestMonitors().empty() &&
-                    WriteLocalServer("\"" + ProgramFolder() + ClientTestMonitor::kExeName + "\"");
+    std::string strServer = "\"" + ProgramFolder() + ClientTestMonitor::kExeName + "\"";
+    if (behaviour == Behaviour::kEndsAsDuplicate)
+        strServer += std::string(" ") + ClientTestMonitor::kDuplicateSwitch;
+    m_bRegistered = RunningTestMonitors().empty() && WriteLocalServer(strServer);
 }
 
 CComStartableMonitor::~CComStartableMonitor()

@@ -177,15 +177,24 @@ private:
 class CComStartableMonitor
 {
 public:
-    CComStartableMonitor();
+    enum class Behaviour
+    {
+        kServes,          // offers its class object: the request succeeds
+        kEndsAsDuplicate, // meets another monitor and ends: the request fails
+    };
+
+    explicit CComStartableMonitor(Behaviour behaviour = Behaviour::kServes);
     ~CComStartableMonitor();
     CComStartableMonitor(const CComStartableMonitor&) = delete;
     CComStartableMonitor& operator=(const CComStartableMonitor&) = delete;
 
     bool IsRegistered() const { return m_bRegistered; }
-    // Signalled once a started program has registered its class object.
+    // Signalled once a started program has registered its class object (a
+    // duplicate: once it runs).
     HANDLE StartedEvent() const { return m_hStarted; }
     bool HasStarted() const { return WaitForSingleObject(m_hStarted, 0) == WAIT_OBJECT_0; }
+    // Ends the started programs now rather than at the end of the scope.
+    void EndStartedPrograms() const { SetEvent(m_hQuit); }
     static std::size_t RunningCount();
 
 private:

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 namespace
 {
@@ -106,4 +107,44 @@ TEST_F(ClientComStart, RunningMonitorIsNotWaitedFor)
     Sleep(1500);
     EXPECT_TRUE(m_pServer->Requests().empty());
     m_varnel.Unload();
+}
+
+// Two hosts that find no monitor at the same moment can each have COM start one.
+// The monitor started for this host meets the other, already running, and ends
+// without offering its class object, so the class-object request fails: the host
+// must still find the monitor that stays, and wait for its pipe like any first host.
+TEST(ClientComStartRace, AMonitorStartedForAnotherHostMeanwhileIsFoundWhenTheOwnStartEnds)
+{
+    CScopedInstallation installation;
+    installation.Install();
+    CScopedEnvironmentVariable noDebugMode("QX_LMDEBUGLOGLEVEL", nullptr);
+    CComStartableMonitor duplicate(CComStartableMonitor::Behaviour::kEndsAsDuplicate);
+    ASSERT_TRUE(duplicate.IsRegistered()) << "a test monitor of an earlier run is still alive";
+    // The monitor that stays: it has its pipe a moment after its running object.
+    CRecordingPipeServer::Options options;
+    options.hStartEvent = duplicate.StartedEvent();
+    options.dwStartDelayMs = 500;
+    CRecordingPipeServer server(options);
+
+    // While the started program runs, the other monitor enters the running-object
+    // table; then the started program ends, as a duplicate monitor does.
+    std::unique_ptr<CRunningMonitorObject> pOtherMonitor;
+    std::thread otherHostsStart([&] {
+        if (WaitForSingleObject(duplicate.StartedEvent(), kStartTimeoutMs) != WAIT_OBJECT_0)
+            return;
+        pOtherMonitor = std::make_unique<CRunningMonitorObject>();
+        duplicate.EndStartedPrograms();
+    });
+
+    CVarnelLibrary varnel;
+    ASSERT_TRUE(varnel.Load());
+    EXPECT_EQ(0, varnel.Initialize(42, kPath, "beta"));
+    otherHostsStart.join();
+    ASSERT_TRUE(pOtherMonitor && pOtherMonitor->IsRegistered());
+    EXPECT_TRUE(server.WaitForRequests(1, 0)) << "INIT must have arrived before Initialize returned";
+    varnel.CleanUp();
+    ASSERT_TRUE(server.WaitForRequests(2));
+    EXPECT_EQ(std::vector<std::string>({"INIT;42|C:\\apps\\tool.exe|beta", "TERMINATE;"}),
+              Normalised(server.Requests()));
+    varnel.Unload();
 }

@@ -1,11 +1,14 @@
 // Stands in for a monitor that COM starts: registers a class object for the
 // monitor's class id (no running object, no pipe), reports that through a named
 // event and serves COM until it is told to quit. The tests create the pipe
-// themselves, as late as a case needs.
+// themselves, as late as a case needs. With the duplicate switch it stands in for
+// a monitor that finds another one running and so offers nothing.
 #include "AppMonIds.h"
 #include "ClientTestMonitor.h"
 
 #include <windows.h>
+
+#include <cstring>
 
 namespace
 {
@@ -40,7 +43,7 @@ public:
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int)
 {
     if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
         return 2;
@@ -48,6 +51,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const HANDLE hQuit = CreateEventA(nullptr, TRUE, FALSE, ClientTestMonitor::kQuitEvent);
     if (!hStarted || !hQuit)
         return 3;
+
+    if (lpCmdLine && std::strstr(lpCmdLine, ClientTestMonitor::kDuplicateSwitch))
+    {
+        SetEvent(hStarted);
+        WaitForSingleObject(hQuit, ClientTestMonitor::kLifetimeLimitMs);
+        CloseHandle(hStarted);
+        CloseHandle(hQuit);
+        CoUninitialize();
+        return 0;
+    }
 
     static CNullClassFactory s_factory;
     DWORD dwCookie = 0;

@@ -1,0 +1,74 @@
+// What the installer tests need around the real TessalySetup.exe: running a
+// program to its end, reading registry values, and a guard that puts the
+// installation's "Location" value back the way the test found it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace InstallerTest
+{
+
+constexpr char kInstallKey[] = "Software\\Marvane\\ZOVCommon";
+constexpr char kMakerKey[] = "Software\\Marvane";
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\MarvaneZOV";
+constexpr char kClsidKey[] = "CLSID\\{E2156BC5-6423-46F8-8B16-B6B1D88558E5}";
+constexpr char kProgIdKey[] = "Tessaly.AppMon";
+
+// Runs strCommandLine and waits for it; the exit code, or -1 when it did not start
+// or did not end in time (it is then terminated). pszDebugLevel: the value of
+// QX_LMDEBUGLOGLEVEL for the program, or null for none.
+long RunToEnd(const std::string& strCommandLine, DWORD dwTimeoutMs, const char* pszDebugLevel = nullptr);
+
+bool KeyExists(HKEY hRoot, const char* pszKey);
+// A string value; bFound tells whether it exists.
+std::string ReadString(HKEY hRoot, const std::string& strKey, const char* pszValue, bool* pbFound = nullptr);
+
+bool PathExists(const std::string& strPath);
+// Polls until condition() holds; false on time-out.
+template <typename Condition> bool WaitUntil(Condition condition, DWORD dwTimeoutMs)
+{
+    const DWORD dwStart = ::GetTickCount();
+    while (!condition())
+    {
+        if (::GetTickCount() - dwStart > dwTimeoutMs)
+            return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+// Restores "Location" (or its absence) when it goes out of scope, unless the
+// folder it named is gone: then the value is removed, so that no test after this
+// one meets a value that names a removed installation.
+class CLocationGuard
+{
+public:
+    CLocationGuard();
+    ~CLocationGuard();
+    CLocationGuard(const CLocationGuard&) = delete;
+    CLocationGuard& operator=(const CLocationGuard&) = delete;
+
+private:
+    bool m_bHadValue = false;
+    std::string m_strValue;
+};
+
+// Wine's RPC service (rpcss.exe) keeps the COM class registration of a server
+// that was terminated instead of ending, and then hands that dead registration to
+// every client instead of starting the server again. Other tests end their
+// monitors with TerminateProcess, so a test of COM starting the installed
+// monitor first ends the service; COM starts it afresh with the next request.
+// Nothing happens where no process of that name exists (Windows runs the service
+// inside svchost.exe and cleans such registrations up itself).
+void RestartWineRpcService();
+
+// The monitor frame of any process (title "Tessaly" with a console pane), or null.
+HWND FindAnyMonitorFrame();
+// The console's text, read across the process boundary.
+std::string ConsoleText(HWND hFrame);
+// Full path of the program a process runs; empty when it cannot be asked.
+std::string ProcessImagePath(DWORD dwProcessId);
+
+} // namespace InstallerTest
