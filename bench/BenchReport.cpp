@@ -112,9 +112,15 @@ void PrintReport(const BenchFigures& f)
     Row("ZOVLC_SendLogMessage outside debug mode", f.quiet.dNsPerCall, "ns/call");
 
     Heading("where a line's time goes (isolated)");
+    const double dEchoUs = Ratio(1e6, f.echo.dLinesPerSecond);
     Row("cross-thread SendMessage, empty handler", f.isolated.dCrossThreadSendUs, "us/call");
-    Row("client: time stamp and request", f.isolated.dLineBuildUs, "us/line");
-    Row("raw echo round trip, mean", Ratio(1e6, f.echo.dLinesPerSecond), "us");
+    Row("client: time stamp and request", f.isolated.dLineBuildUs, "us/line", "stamp made once a second");
+    Row("client: the same, stamp formatted every line", f.isolated.dLineBuildFreshStampUs, "us/line");
+    Row("console append, hidden (section 3)", f.console.empty.dMedianUs, "us/line", "median");
+    Row("raw echo round trip, mean", dEchoUs, "us/line");
+    Row("echo + cross-thread SendMessage + append",
+        dEchoUs + f.isolated.dCrossThreadSendUs + f.console.empty.dMedianUs, "us/line",
+        "the pieces above, added");
     Row("whole system, 1 host hidden, mean", Ratio(1e6, f.hidden1.run.dLinesPerSecond), "us/line");
     Row("whole system, 1 host open, mean", Ratio(1e6, f.open1.run.dLinesPerSecond), "us/line");
 

@@ -66,14 +66,20 @@ double MeasureCrossThreadSend()
     return MicrosecondsPerCall(kSendCalls, [hWnd](int) { ::SendMessageA(hWnd, kIdleMessage, 0, 0); });
 }
 
-double MeasureLineBuild()
+// The client's request for one line: its stamp (from the client's per-second
+// cache, or formatted afresh for comparison) and the line.
+double MeasureLineBuild(bool bCachedStamp)
 {
     char szText[kLineTextChars + 1];
     FormatLineText(szText, 0, 0);
+    Protocol::CTimeStampCache cache;
     volatile std::size_t nSink = 0;
     return MicrosecondsPerCall(kBuildCalls, [&](int) {
         char szStamp[Protocol::kTimeStampBytes];
-        Protocol::MakeTimeStamp(szStamp);
+        if (bCachedStamp)
+            cache.Make(szStamp);
+        else
+            Protocol::MakeTimeStamp(szStamp);
         Protocol::RequestBuffer request;
         nSink = nSink + Protocol::BuildLogRequest(request, Protocol::kLogInfo, szStamp, "bench_host",
                                                   kFirstClientId, szText);
@@ -89,7 +95,8 @@ IsolatedCosts MeasureIsolatedCosts()
     using namespace Marvane::NativeLogging;
     IsolatedCosts costs;
     costs.dCrossThreadSendUs = MeasureCrossThreadSend();
-    costs.dLineBuildUs = MeasureLineBuild();
+    costs.dLineBuildUs = MeasureLineBuild(true);
+    costs.dLineBuildFreshStampUs = MeasureLineBuild(false);
 
     // Through the interface, as the companion library calls it; every level off.
     ZOVLogger logger(&CountLine);

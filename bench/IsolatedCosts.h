@@ -11,7 +11,8 @@ namespace Bench
 struct IsolatedCosts
 {
     double dCrossThreadSendUs = 0;
-    double dLineBuildUs = 0;
+    double dLineBuildUs = 0;           // as the client makes it: the stamp once a second
+    double dLineBuildFreshStampUs = 0; // with the stamp formatted for every line
     double dDisabledWriteNs = 0;
     double dDisabledWriteFormatNs = 0;
 };
