@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
@@ -32,11 +33,20 @@ public:
         ::ReleaseSRWLockShared(&m_lock);
         return pWnd;
     }
-    // false when the window has an object already.
+    // false when the window has an object already, or memory ran out.
     bool Add(HWND hWnd, CWnd* pWnd)
     {
         ::AcquireSRWLockExclusive(&m_lock);
-        const bool bAdded = m_objects.emplace(hWnd, pWnd).second;
+        bool bAdded = false;
+        try
+        {
+            bAdded = m_objects.emplace(hWnd, pWnd).second;
+        }
+        catch (const std::bad_alloc&)
+        {
+            // Called from the window procedure: no exception may leave it. The
+            // window is left without an object, as a failed attachment leaves it.
+        }
         ::ReleaseSRWLockExclusive(&m_lock);
         return bAdded;
     }
