@@ -23,10 +23,15 @@ bool IsRealHandle(HANDLE h)
     return h != nullptr && h != INVALID_HANDLE_VALUE;
 }
 
+// Whatever serves the pipe may learn who the host is, but never act as the host:
+// without these flags a server, a rogue one squatting the name included, could
+// impersonate the host's account.
+constexpr DWORD kPipeSecurityFlags = SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
+
 HANDLE OpenPipe(DWORD& dwError)
 {
-    const HANDLE hPipe =
-        CreateFileA(Protocol::kPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE hPipe = CreateFileA(Protocol::kPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, kPipeSecurityFlags, nullptr);
     dwError = GetLastError();
     return hPipe;
 }

@@ -20,13 +20,15 @@ private:
 
 } // namespace
 
-CMainWindowLink::CMainWindowLink()
+CMainWindowLink::CMainWindowLink() : m_hLineGate(::CreateEventA(nullptr, TRUE, TRUE, nullptr))
 {
     ::InitializeCriticalSection(&m_lock);
 }
 
 CMainWindowLink::~CMainWindowLink()
 {
+    if (m_hLineGate)
+        ::CloseHandle(m_hLineGate);
     ::DeleteCriticalSection(&m_lock);
 }
 
@@ -43,6 +45,8 @@ void CMainWindowLink::Withdraw()
 {
     CCriticalSectionLock lock(m_lock);
     m_hWnd = nullptr;
+    // Nobody would reopen it now; waiting senders find no window and drop their lines.
+    OpenLineGate();
 }
 
 HWND CMainWindowLink::GetWindow() const
@@ -62,6 +66,14 @@ bool CMainWindowLink::SendConsoleLine(int nColourClass, const char* pszText) con
     HWND hWnd = GetWindow();
     if (!hWnd)
         return false;
+    // The window's own thread (the monitor's logger) must not wait for itself.
+    if (m_hLineGate && ::GetWindowThreadProcessId(hWnd, nullptr) != ::GetCurrentThreadId())
+    {
+        ::WaitForSingleObject(m_hLineGate, kLineGateWaitMs);
+        hWnd = GetWindow(); // it may have gone while the gate was closed
+        if (!hWnd)
+            return false;
+    }
     // A window destroyed after the copy makes SendMessage fail harmlessly.
     ::SendMessageA(hWnd, g_uAppMonUpdateMessage, static_cast<WPARAM>(nColourClass),
                    reinterpret_cast<LPARAM>(pszText));
@@ -75,6 +87,33 @@ bool CMainWindowLink::SendExitCommand() const
         return false;
     ::SendMessageA(hWnd, WM_COMMAND, ID_EXIT_MONITOR, 0);
     return true;
+}
+
+void CMainWindowLink::LetPostedMessagesThrough()
+{
+    if (HIWORD(::GetQueueStatus(QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) == 0)
+        return;
+    CCriticalSectionLock lock(m_lock);
+    if (!m_hWnd || m_bLineGateClosed || !m_hLineGate)
+        return;
+    // Posted behind the waiting messages, it arrives once they have been handled.
+    if (!::PostMessageA(m_hWnd, WM_REOPENLINEGATE, 0, 0))
+        return;
+    m_bLineGateClosed = true;
+    ::ResetEvent(m_hLineGate);
+}
+
+void CMainWindowLink::ReopenLineGate()
+{
+    CCriticalSectionLock lock(m_lock);
+    OpenLineGate();
+}
+
+void CMainWindowLink::OpenLineGate()
+{
+    m_bLineGateClosed = false;
+    if (m_hLineGate)
+        ::SetEvent(m_hLineGate);
 }
 
 void CMainWindowLink::RequestExit()

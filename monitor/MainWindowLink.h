@@ -4,6 +4,13 @@
 // the link's lock and send without holding it, so a sender never uses a frame
 // object that is gone and never blocks the UI thread's withdrawal. A line sent
 // while no window is published is dropped.
+//
+// Lines also pass a gate that the window closes while messages posted to its
+// thread are waiting. A thread handles every sent message before any posted one,
+// so a steady stream of lines from many connections would otherwise starve the
+// posted ones for as long as the stream lasts: the Exit command of the menus and
+// the COM calls that reach the monitor's automation object (and with them every
+// client that is starting).
 #pragma once
 
 #include <windows.h>
@@ -25,8 +32,15 @@ public:
 
     // Hands one console line (colour class, NUL-terminated ANSI text) to the
     // window with the registered console message and waits until it is shown.
-    // false when no window is published (the line is dropped).
+    // false when no window is published (the line is dropped). Waits at the line
+    // gate first (at most kLineGateWaitMs), unless called on the window's thread.
     bool SendConsoleLine(int nColourClass, const char* pszText) const;
+    // The window's thread, after it has shown a line: when messages posted to it
+    // are waiting, closes the line gate and posts WM_REOPENLINEGATE behind them.
+    void LetPostedMessagesThrough();
+    // The window's thread, on WM_REOPENLINEGATE: the posted messages ahead of it
+    // have been handled.
+    void ReopenLineGate();
     // Sends the Exit command to the window. false when none is published.
     bool SendExitCommand() const;
     // Posts the Exit command, whatever the mode, without waiting for the window.
@@ -34,8 +48,15 @@ public:
     // Publish, so it cannot be lost to a window that is still being created.
     void RequestExit();
 
+    // A sender never waits longer than this at a closed gate, whatever happens.
+    static constexpr DWORD kLineGateWaitMs = 1000;
+
 private:
+    void OpenLineGate();
+
     mutable CRITICAL_SECTION m_lock;
+    HANDLE m_hLineGate; // manual-reset event, set while the gate is open
+    bool m_bLineGateClosed = false;
     HWND m_hWnd = nullptr;
     bool m_bDebugMode = false;
     bool m_bExitRequested = false;

@@ -36,6 +36,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_WM_CREATE()
 ON_WM_SETFOCUS()
 ON_REGISTERED_MESSAGE(g_uAppMonUpdateMessage, OnAppMonUpdate)
+ON_MESSAGE(WM_REOPENLINEGATE, OnReopenLineGate)
 ON_WM_CLOSE()
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -126,6 +127,14 @@ LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
     if (lParam == 0)
         return 0;
     m_wndView.AppendLine(reinterpret_cast<const char*>(lParam), Console::ColourOfClass(wParam));
+    // Lines from many clients must not keep the Exit command and COM calls waiting.
+    MainWindowLink().LetPostedMessagesThrough();
+    return 0;
+}
+
+LRESULT CMainFrame::OnReopenLineGate(WPARAM, LPARAM)
+{
+    MainWindowLink().ReopenLineGate();
     return 0;
 }
 

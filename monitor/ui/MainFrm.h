@@ -45,6 +45,8 @@ protected:
     void OnSetFocus(CWnd* pOldWnd);
     // wParam: colour class; lParam: the NUL-terminated text, or null (ignored).
     LRESULT OnAppMonUpdate(WPARAM wParam, LPARAM lParam);
+    // The messages that console lines held up have been handled: lines may come again.
+    LRESULT OnReopenLineGate(WPARAM wParam, LPARAM lParam);
     // Hides the window; the monitor keeps running and the console keeps its lines.
     void OnClose();
     // Withdraws the window from the pipe server's threads and removes the icon.

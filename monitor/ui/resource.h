@@ -18,3 +18,6 @@
 
 // Callback message of the notification-area icon (WM_APP + 10).
 #define WM_TRAYNOTIFY 0x800A
+// Posted by the main window to itself behind messages that console lines held up
+// (WM_APP + 11); reopens the gate of CMainWindowLink.
+#define WM_REOPENLINEGATE 0x800B

@@ -1,0 +1,117 @@
+// How the real Varnel.dll opens the monitor's pipe: asking for identification
+// only, so that whatever serves the pipe (a rogue server squatting the name
+// included) can learn who the host is but never act as the host. Wine grants a
+// pipe server impersonation whatever the client asks for, so a server cannot
+// tell the difference there; the library's call to CreateFileA is watched
+// instead, through its import table.
+#include "ClientTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+
+namespace
+{
+
+typedef HANDLE(WINAPI* PFN_CREATE_FILE_A)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+
+PFN_CREATE_FILE_A g_pfnRealCreateFileA = nullptr;
+std::atomic<int> g_nPipeOpens{0};
+std::atomic<DWORD> g_dwPipeOpenFlags{0};
+
+constexpr char kPipeName[] = "\\\\.\\pipe\\ZOVLCMonPipe";
+
+HANDLE WINAPI RecordingCreateFileA(LPCSTR pszName, DWORD dwAccess, DWORD dwShare,
+                                   LPSECURITY_ATTRIBUTES pSecurity, DWORD dwDisposition, DWORD dwFlags,
+                                   HANDLE hTemplate)
+{
+    if (pszName && std::strcmp(pszName, kPipeName) == 0)
+    {
+        g_dwPipeOpenFlags = dwFlags;
+        ++g_nPipeOpens;
+    }
+    return g_pfnRealCreateFileA(pszName, dwAccess, dwShare, pSecurity, dwDisposition, dwFlags, hTemplate);
+}
+
+// Points the module's import of pszFunction from pszLibrary at pfnNew; the old
+// target goes to *ppfnOld. false when the module imports no such function by name.
+bool RedirectImport(HMODULE hModule, const char* pszLibrary, const char* pszFunction, void* pfnNew,
+                    void** ppfnOld)
+{
+    BYTE* pBase = reinterpret_cast<BYTE*>(hModule);
+    const auto* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(pBase);
+    const auto* pNt = reinterpret_cast<const IMAGE_NT_HEADERS*>(pBase + pDos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* pDescriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + imports.VirtualAddress);
+         imports.VirtualAddress && pDescriptor->Name; ++pDescriptor)
+    {
+        if (lstrcmpiA(reinterpret_cast<const char*>(pBase + pDescriptor->Name), pszLibrary) != 0 ||
+            !pDescriptor->OriginalFirstThunk)
+            continue;
+        auto* pName = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDescriptor->OriginalFirstThunk);
+        auto* pSlot = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDescriptor->FirstThunk);
+        for (; pName->u1.AddressOfData; ++pName, ++pSlot)
+        {
+            if (IMAGE_SNAP_BY_ORDINAL(pName->u1.Ordinal))
+                continue;
+            const auto* pByName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(pBase + pName->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(pByName->Name), pszFunction) != 0)
+                continue;
+            DWORD dwProtect = 0;
+            if (!::VirtualProtect(&pSlot->u1.Function, sizeof(pSlot->u1.Function), PAGE_READWRITE,
+                                  &dwProtect))
+                return false;
+            *ppfnOld = reinterpret_cast<void*>(pSlot->u1.Function);
+            pSlot->u1.Function = reinterpret_cast<DWORD_PTR>(pfnNew);
+            ::VirtualProtect(&pSlot->u1.Function, sizeof(pSlot->u1.Function), dwProtect, &dwProtect);
+            return true;
+        }
+    }
+    return false;
+}
+
+class ClientPipeSecurity : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_installation.Install();
+        ASSERT_TRUE(m_monitor.IsRegistered());
+        g_nPipeOpens = 0;
+        g_dwPipeOpenFlags = 0;
+    }
+
+    CNoMonitorRegistration m_noStartableMonitor;
+    CScopedInstallation m_installation;
+    CRunningMonitorObject m_monitor;
+    CRecordingPipeServer m_server;
+    CVarnelLibrary m_varnel; // unloaded (with its redirected import) before the rest goes
+};
+
+} // namespace
+
+TEST_F(ClientPipeSecurity, ThePipeIsOpenedForIdentificationOnlyAndTheBytesStayTheSame)
+{
+    ASSERT_TRUE(m_varnel.Load());
+    void* pfnOld = nullptr;
+    ASSERT_TRUE(RedirectImport(::GetModuleHandleA("Varnel.dll"), "kernel32.dll", "CreateFileA",
+                               reinterpret_cast<void*>(&RecordingCreateFileA), &pfnOld));
+    g_pfnRealCreateFileA = reinterpret_cast<PFN_CREATE_FILE_A>(pfnOld);
+
+    ASSERT_EQ(0, m_varnel.Initialize(42, "C:\\apps\\tool.exe", "beta"));
+    m_varnel.CleanUp();
+
+    ASSERT_EQ(1, g_nPipeOpens.load());
+    const DWORD dwFlags = g_dwPipeOpenFlags.load();
+    EXPECT_EQ(static_cast<DWORD>(SECURITY_SQOS_PRESENT), dwFlags & SECURITY_SQOS_PRESENT);
+    EXPECT_EQ(static_cast<DWORD>(SECURITY_IDENTIFICATION),
+              dwFlags & SECURITY_VALID_SQOS_FLAGS & ~SECURITY_SQOS_PRESENT)
+        << "flags " << std::hex << dwFlags;
+    EXPECT_EQ(0u, dwFlags & ~SECURITY_VALID_SQOS_FLAGS) << "nothing else changes: blocking, no attributes";
+
+    ASSERT_TRUE(m_server.WaitForRequests(2));
+    EXPECT_EQ(std::vector<std::string>({"INIT;42|C:\\apps\\tool.exe|beta", "TERMINATE;"}),
+              Normalised(m_server.Requests()));
+}
