@@ -6,8 +6,6 @@
 #include "PipeServer.h"
 #include "ui/resource.h"
 
-#include <tlhelp32.h>
-
 namespace
 {
 constexpr char kClassName[] = "TessalyPipeFuzzConsole";
@@ -44,24 +42,6 @@ bool CInProcessMonitor::Start()
 bool CInProcessMonitor::ListenerEnded() const
 {
     return ::WaitForSingleObject(m_hListener, 0) == WAIT_OBJECT_0;
-}
-
-int CInProcessMonitor::ThreadCount()
-{
-    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
-        return -1;
-    const DWORD dwProcessId = ::GetCurrentProcessId();
-    int nThreads = 0;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL bMore = ::Thread32First(hSnapshot, &entry); bMore; bMore = ::Thread32Next(hSnapshot, &entry))
-    {
-        if (entry.th32OwnerProcessID == dwProcessId)
-            ++nThreads;
-    }
-    ::CloseHandle(hSnapshot);
-    return nThreads;
 }
 
 void CInProcessMonitor::WindowThread()

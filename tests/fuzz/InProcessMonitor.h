@@ -25,8 +25,6 @@ public:
     long ExitCommands() const { return m_nExitCommands.load(); }
     // The listener thread has ended (it ends only when it cannot serve).
     bool ListenerEnded() const;
-    // Threads of this process right now.
-    static int ThreadCount();
 
 private:
     static LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -22,6 +22,8 @@
 #include "HostileRequests.h"
 #include "InProcessMonitor.h"
 #include "InitPayload.h"
+#include "Polling.h"
+#include "ProcessThreads.h"
 #include "ClientTable.h"
 
 #include <windows.h>
@@ -30,7 +32,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -321,18 +322,6 @@ bool ParseSettings(int argc, char** argv, Settings& settings)
     return settings.nRequests > 0 && settings.nConnections > 0 && settings.nConnections <= 200;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD dwMilliseconds)
-{
-    const DWORD dwStart = ::GetTickCount();
-    while (!condition())
-    {
-        if (::GetTickCount() - dwStart > dwMilliseconds)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -350,7 +339,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "pipe_fuzzer: cannot host the monitor's pipe server\n");
         return 3;
     }
-    const int nBaselineThreads = CInProcessMonitor::ThreadCount();
+    const int nBaselineThreads = ThreadCountOf(::GetCurrentProcessId());
 
     CFuzzRun run(settings);
     if (!run.OpenAnchor())
@@ -383,10 +372,10 @@ int main(int argc, char** argv)
             bHostOk = false;
         }
         if (nBaselineThreads <= 0 ||
-            !WaitUntil([&] { return CInProcessMonitor::ThreadCount() <= nBaselineThreads; }, 10000))
+            !WaitUntil([&] { return ThreadCountOf(::GetCurrentProcessId()) <= nBaselineThreads; }, 10000))
         {
             std::printf("  %d connection threads still running\n",
-                        CInProcessMonitor::ThreadCount() - nBaselineThreads);
+                        ThreadCountOf(::GetCurrentProcessId()) - nBaselineThreads);
             bHostOk = false;
         }
         if (monitor.ExitCommands() < 1 || monitor.ListenerEnded())

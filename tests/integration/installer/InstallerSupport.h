@@ -3,6 +3,8 @@
 // installation's "Location" value back the way the test found it.
 #pragma once
 
+#include "Polling.h"
+
 #include <windows.h>
 
 #include <string>
@@ -26,18 +28,6 @@ bool KeyExists(HKEY hRoot, const char* pszKey);
 std::string ReadString(HKEY hRoot, const std::string& strKey, const char* pszValue, bool* pbFound = nullptr);
 
 bool PathExists(const std::string& strPath);
-// Polls until condition() holds; false on time-out.
-template <typename Condition> bool WaitUntil(Condition condition, DWORD dwTimeoutMs)
-{
-    const DWORD dwStart = ::GetTickCount();
-    while (!condition())
-    {
-        if (::GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
-}
 
 // Restores "Location" (or its absence) when it goes out of scope, unless the
 // folder it named is gone: then the value is removed, so that no test after this

@@ -1,7 +1,5 @@
 #include "ReliabilitySupport.h"
 
-#include <tlhelp32.h>
-
 std::string CBoundedClient::Transact(const std::string& strRequest, DWORD dwMilliseconds)
 {
     std::string strReply;
@@ -17,33 +15,10 @@ bool CBoundedClient::WaitUntilClosedByMonitor(DWORD dwMilliseconds)
     return m_connection.Read(strReply, dwMilliseconds) == IoResult::kBroken;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD dwMilliseconds)
+bool WaitUntilThreadsBackTo(DWORD dwProcessId, int nBaseline, DWORD dwMilliseconds)
 {
-    const DWORD dwStart = ::GetTickCount();
-    while (!condition())
-    {
-        if (::GetTickCount() - dwStart > dwMilliseconds)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
-}
-
-int ThreadCountOf(DWORD dwProcessId)
-{
-    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
-        return 0;
-    int nCount = 0;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL bMore = ::Thread32First(hSnapshot, &entry); bMore; bMore = ::Thread32Next(hSnapshot, &entry))
-    {
-        if (entry.th32OwnerProcessID == dwProcessId)
-            ++nCount;
-    }
-    ::CloseHandle(hSnapshot);
-    return nCount;
+    constexpr int kThreadSlack = 2;
+    return WaitUntil([&] { return ThreadCountOf(dwProcessId) <= nBaseline + kThreadSlack; }, dwMilliseconds);
 }
 
 std::size_t CountOccurrences(const std::string& strText, const std::string& strNeedle)

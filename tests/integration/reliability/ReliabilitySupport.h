@@ -1,13 +1,14 @@
 // Small tools the reliability tests share: a client of the monitor's pipe whose
-// every step is bounded in time, waiting for a condition, counting the threads of
-// a process and counting texts in the console.
+// every step is bounded in time, waiting for a process's threads to end and
+// counting texts in the console.
 #pragma once
 
 #include "FuzzConnection.h"
+#include "Polling.h"
+#include "ProcessThreads.h"
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 // What Transact returns when no reply came.
@@ -30,10 +31,9 @@ private:
     CFuzzConnection m_connection;
 };
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD dwMilliseconds);
-
-// Threads of the process right now (0 when it cannot be looked at).
-int ThreadCountOf(DWORD dwProcessId);
+// True once the process is back to nBaseline threads, give or take the couple
+// helper threads Wine adds to a process now and then: its connection threads ended.
+bool WaitUntilThreadsBackTo(DWORD dwProcessId, int nBaseline, DWORD dwMilliseconds);
 
 std::size_t CountOccurrences(const std::string& strText, const std::string& strNeedle);
 

@@ -14,8 +14,6 @@
 namespace
 {
 
-// Wine may add a helper thread of its own to a process now and then.
-constexpr int kThreadSlack = 2;
 constexpr int kHostsAtOnce = 12;
 constexpr int kLinesPerHost = 20;
 
@@ -32,8 +30,7 @@ protected:
 
     static void ExpectConnectionThreadsEnded(const CMonitorProcess& monitor, int nBaselineThreads)
     {
-        EXPECT_TRUE(WaitUntil(
-            [&] { return ThreadCountOf(monitor.ProcessId()) <= nBaselineThreads + kThreadSlack; }, 20000))
+        EXPECT_TRUE(WaitUntilThreadsBackTo(monitor.ProcessId(), nBaselineThreads, 20000))
             << ThreadCountOf(monitor.ProcessId()) << " threads, " << nBaselineThreads << " before the hosts";
     }
 

@@ -12,8 +12,6 @@ namespace
 {
 
 constexpr DWORD kFuzzerLimitMs = 240000;
-// Wine may add a helper thread of its own to a process now and then.
-constexpr int kThreadSlack = 2;
 
 std::string FuzzerCommand(unsigned uSeed, long nRequests, int nConnections)
 {
@@ -54,8 +52,7 @@ TEST_F(RealMonitorFuzz, OutsideDebugModeTheMonitorSurvivesServesAndEndsAfterItsL
     RunFuzzer(1, 100000, 16);
 
     ASSERT_TRUE(monitor.IsRunning()) << "exit code " << monitor.ExitCode();
-    EXPECT_TRUE(WaitUntil(
-        [&] { return ThreadCountOf(monitor.ProcessId()) <= nBaselineThreads + kThreadSlack; }, 10000))
+    EXPECT_TRUE(WaitUntilThreadsBackTo(monitor.ProcessId(), nBaselineThreads, 10000))
         << ThreadCountOf(monitor.ProcessId()) << " threads, " << nBaselineThreads << " before the storm";
     ASSERT_EQ("SUCCESS", keeper.Transact("SINFO;keeper after the storm"));
     const std::string strConsole = monitor.ConsoleText();
@@ -79,8 +76,7 @@ TEST_F(RealMonitorFuzz, InDebugModeTheMonitorSurvivesServesAndStaysUntilToldToEx
     RunFuzzer(2, 20000, 16);
 
     ASSERT_TRUE(monitor.IsRunning()) << "exit code " << monitor.ExitCode();
-    EXPECT_TRUE(WaitUntil(
-        [&] { return ThreadCountOf(monitor.ProcessId()) <= nBaselineThreads + kThreadSlack; }, 10000))
+    EXPECT_TRUE(WaitUntilThreadsBackTo(monitor.ProcessId(), nBaselineThreads, 10000))
         << ThreadCountOf(monitor.ProcessId()) << " threads, " << nBaselineThreads << " before the storm";
     {
         CBoundedClient client;

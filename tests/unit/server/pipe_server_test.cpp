@@ -5,6 +5,7 @@
 #include "MainWindowLink.h"
 #include "MonitorGlobals.h"
 #include "PipeServer.h"
+#include "Polling.h"
 #include "RecordingWindow.h"
 #include "TestCatalogue.h"
 #include "TestPipeClient.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,18 +38,6 @@ void StartServerOnce()
         g_hClientTableMutex = ::CreateMutexA(nullptr, FALSE, nullptr);
     HANDLE hThread = ::CreateThread(nullptr, 0, &PipeListenerProc, &MainWindowLink(), 0, nullptr);
     ::CloseHandle(hThread);
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD dwMilliseconds = 5000)
-{
-    const DWORD dwStart = ::GetTickCount();
-    while (!condition())
-    {
-        if (::GetTickCount() - dwStart > dwMilliseconds)
-            return false;
-        ::Sleep(5);
-    }
-    return true;
 }
 
 std::vector<std::string> Texts(const CRecordingWindow& window)
@@ -83,7 +71,7 @@ TEST_F(PipeServerTest, TypicalConversationByteForByte)
     const std::string init = "INIT;42|C:\\apps\\tool.exe|beta";
     ASSERT_EQ(30u, init.size() + 1);
     ASSERT_EQ("SUCCESS", client.Transact(init));
-    ASSERT_TRUE(WaitUntil([] { return !IsClientTableEmpty(); }));
+    ASSERT_TRUE(WaitUntil([] { return !IsClientTableEmpty(); }, 5000));
 
     const std::string line = "SINFO;[[12-07-2026 01:23:45]:tool:42]-> started";
     ASSERT_EQ(48u, line.size() + 1);
@@ -161,7 +149,7 @@ TEST_F(PipeServerTest, OversizeAndEmptyMessagesBreakTheConnection)
     std::string huge(5000, 'A');
     huge.replace(0, 6, "SINFO;");
     EXPECT_EQ("<broken>", big.Transact(huge));
-    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }));
+    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }, 5000));
     EXPECT_EQ("Client 11 cleaned up", Texts(m_window).at(0));
 
     CTestPipeClient empty;
@@ -170,7 +158,7 @@ TEST_F(PipeServerTest, OversizeAndEmptyMessagesBreakTheConnection)
     ASSERT_TRUE(empty.Write("", 0));
     std::string reply;
     EXPECT_FALSE(empty.Read(reply));
-    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }));
+    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }, 5000));
 }
 
 TEST_F(PipeServerTest, ExactlyFullMessageWithoutNulIsReadOnlyToItsEnd)
@@ -224,7 +212,7 @@ TEST_F(PipeServerTest, DebugModeNeverSendsTheExitCommand)
         ASSERT_EQ("SUCCESS", client.Transact("INIT;" + std::to_string(i + 1) + "|a|b"));
         ASSERT_EQ("SUCCESS", client.Transact("TERMINATE;"));
     }
-    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }));
+    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }, 5000));
     ::Sleep(200);
     EXPECT_EQ(0, m_window.ExitCommands());
 }
@@ -256,7 +244,7 @@ TEST_F(PipeServerTest, LinesFromManyClientsArriveOnceAndInOrderPerClient)
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(0, nFailures.load());
-    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }));
+    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }, 5000));
 
     std::vector<int> nextLine(kClients, 0);
     int nLogLines = 0;
@@ -282,7 +270,7 @@ TEST_F(PipeServerTest, LinesAfterTheWindowIsGoneAreDroppedAndStillAnswered)
     MainWindowLink().Withdraw();
     EXPECT_EQ("SUCCESS", client.Transact("SINFO;nobody sees this"));
     EXPECT_EQ("SUCCESS", client.Transact("TERMINATE;"));
-    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }));
+    ASSERT_TRUE(WaitUntil([] { return IsClientTableEmpty(); }, 5000));
     EXPECT_TRUE(m_window.Lines().empty());
     EXPECT_EQ(0, m_window.ExitCommands());
 }
