@@ -2,6 +2,7 @@
 // saved before each case and put back afterwards.
 #include "InstallLocation.h"
 #include "InstallRegistry.h"
+#include "SavedInstallationKey.h"
 
 #include <windows.h>
 
@@ -18,38 +19,9 @@ namespace
 class InstallRegistry : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        HKEY hKey = nullptr;
-        m_bKeyExisted =
-            RegOpenKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, 0, KEY_READ, &hKey) == ERROR_SUCCESS;
-        if (m_bKeyExisted)
-        {
-            DWORD cbData = 0;
-            m_bValueExisted = RegQueryValueExA(hKey, Install::kLocationValueName, nullptr, &m_dwSavedType,
-                                               nullptr, &cbData) == ERROR_SUCCESS;
-            m_savedData.resize(cbData);
-            if (m_bValueExisted && cbData)
-                RegQueryValueExA(hKey, Install::kLocationValueName, nullptr, nullptr, m_savedData.data(),
-                                 &cbData);
-            RegCloseKey(hKey);
-        }
-        DeleteKey();
-    }
+    void SetUp() override { DeleteKey(); }
 
-    void TearDown() override
-    {
-        DeleteKey();
-        if (!m_bKeyExisted)
-            return;
-        HKEY hKey = CreateKey();
-        if (m_bValueExisted)
-            RegSetValueExA(hKey, Install::kLocationValueName, 0, m_dwSavedType, m_savedData.data(),
-                           static_cast<DWORD>(m_savedData.size()));
-        RegCloseKey(hKey);
-    }
-
-    static void DeleteKey() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath); }
+    static void DeleteKey() { CSavedInstallationKey::RemoveKey(); }
 
     static HKEY CreateKey()
     {
@@ -78,10 +50,7 @@ protected:
         return Install::ReadInstallLocation(strLocation);
     }
 
-    bool m_bKeyExisted = false;
-    bool m_bValueExisted = false;
-    DWORD m_dwSavedType = REG_SZ;
-    std::vector<BYTE> m_savedData;
+    CSavedInstallationKey m_savedKey; // put back after each case
 };
 
 } // namespace

@@ -138,21 +138,6 @@ private:
 
 CScopedInstallation::CScopedInstallation()
 {
-    HKEY hKey = nullptr;
-    m_bKeyExisted =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, 0, KEY_READ, &hKey) == ERROR_SUCCESS;
-    if (m_bKeyExisted)
-    {
-        DWORD cbData = 0;
-        m_bValueExisted = RegQueryValueExA(hKey, Install::kLocationValueName, nullptr, &m_dwSavedType,
-                                           nullptr, &cbData) == ERROR_SUCCESS;
-        m_savedData.resize(cbData);
-        if (m_bValueExisted && cbData)
-            RegQueryValueExA(hKey, Install::kLocationValueName, nullptr, nullptr, m_savedData.data(),
-                             &cbData);
-        RegCloseKey(hKey);
-    }
-
     static std::atomic<int> s_nFolders{0};
     char szTemp[MAX_PATH] = "";
     GetTempPathA(sizeof szTemp, szTemp);
@@ -170,15 +155,6 @@ CScopedInstallation::CScopedInstallation()
 
 CScopedInstallation::~CScopedInstallation()
 {
-    RemoveKey();
-    if (m_bKeyExisted)
-    {
-        const HKEY hKey = CreateInstallKey();
-        if (m_bValueExisted)
-            RegSetValueExA(hKey, Install::kLocationValueName, 0, m_dwSavedType, m_savedData.data(),
-                           static_cast<DWORD>(m_savedData.size()));
-        RegCloseKey(hKey);
-    }
     // A companion library stays loaded for the rest of the process: its folder stays too.
     DeleteFolderTree(m_strFolder);
 }
@@ -190,7 +166,7 @@ void CScopedInstallation::Install()
 
 void CScopedInstallation::RemoveKey()
 {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath);
+    CSavedInstallationKey::RemoveKey();
 }
 
 void CScopedInstallation::RemoveValue()

@@ -5,6 +5,8 @@
 // a monitor class that COM starts, and a watcher for the load-time message box.
 #pragma once
 
+#include "SavedInstallationKey.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -43,10 +45,7 @@ public:
     static constexpr const char kCleanUpEnd[] = "Cleaned up";
 
 private:
-    bool m_bKeyExisted = false;
-    bool m_bValueExisted = false;
-    DWORD m_dwSavedType = 0;
-    std::vector<BYTE> m_savedData;
+    CSavedInstallationKey m_savedKey; // put back once the folder is gone
     std::string m_strFolder;
 };
 
