@@ -4,15 +4,5 @@
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
 {
-    switch (dwReason)
-    {
-    case DLL_PROCESS_ATTACH:
-        return AfxDllProcessAttach(hInstance);
-    case DLL_PROCESS_DETACH:
-        AfxDllProcessDetach();
-        break;
-    default:
-        break;
-    }
-    return TRUE;
+    return AfxDllMain(hInstance, dwReason);
 }

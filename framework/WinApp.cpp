@@ -146,7 +146,10 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
     return pApp->Run();
 }
 
-BOOL AfxDllProcessAttach(HINSTANCE hInstDll)
+namespace
+{
+
+BOOL AttachDll(HINSTANCE hInstDll)
 {
     CWinApp* pApp = AfxGetApp();
     if (!pApp)
@@ -161,7 +164,7 @@ BOOL AfxDllProcessAttach(HINSTANCE hInstDll)
     return TRUE;
 }
 
-void AfxDllProcessDetach()
+void DetachDll()
 {
     // A failed attach is followed by a detach notification: ExitInstance already ran.
     CWinApp* pApp = AfxGetApp();
@@ -169,4 +172,21 @@ void AfxDllProcessDetach()
         return;
     g_bDllAttached = false;
     pApp->ExitInstance();
+}
+
+} // namespace
+
+BOOL AfxDllMain(HINSTANCE hInstDll, DWORD dwReason)
+{
+    switch (dwReason)
+    {
+    case DLL_PROCESS_ATTACH:
+        return AttachDll(hInstDll);
+    case DLL_PROCESS_DETACH:
+        DetachDll();
+        break;
+    default:
+        break;
+    }
+    return TRUE;
 }

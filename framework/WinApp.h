@@ -55,14 +55,12 @@ HINSTANCE AfxGetResourceHandle();
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 
 // Life of a DLL's application object, which never runs a message loop. The DLL's
-// DllMain calls these (the object itself is constructed before DllMain runs):
-//     case DLL_PROCESS_ATTACH: return AfxDllProcessAttach(hInstance);
-//     case DLL_PROCESS_DETACH: AfxDllProcessDetach(); break;
-// Attach runs InitInstance; when that fails it runs ExitInstance and returns FALSE
-// (the DLL then fails to load). Detach runs ExitInstance once, only after a
-// successful attach.
-BOOL AfxDllProcessAttach(HINSTANCE hInstDll);
-void AfxDllProcessDetach();
+// DllMain hands every notification on (the object itself is constructed before
+// DllMain runs):  return AfxDllMain(hInstance, dwReason);
+// Process attach runs InitInstance; when that fails it runs ExitInstance and
+// returns FALSE (the DLL then fails to load). Process detach runs ExitInstance
+// once, only after a successful attach. Thread notifications are ignored.
+BOOL AfxDllMain(HINSTANCE hInstDll, DWORD dwReason);
 
 // Modal message box owned by the main window (when there is one), captioned with
 // the application title: string AFX_IDS_APP_TITLE, else the application name, else
