@@ -1,6 +1,6 @@
 #include "InstallerSupport.h"
 
-#include <tlhelp32.h>
+#include "MonitorProcess.h"
 
 #include <vector>
 
@@ -125,23 +125,7 @@ CLocationGuard::~CLocationGuard()
 
 void RestartWineRpcService()
 {
-    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
-        return;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore; bMore = ::Process32Next(hSnapshot, &entry))
-    {
-        if (lstrcmpiA(entry.szExeFile, "rpcss.exe") != 0)
-            continue;
-        if (HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID))
-        {
-            ::TerminateProcess(hProcess, 0);
-            ::WaitForSingleObject(hProcess, 5000);
-            ::CloseHandle(hProcess);
-        }
-    }
-    ::CloseHandle(hSnapshot);
+    KillAllProcessesNamed("rpcss.exe");
 }
 
 HWND FindAnyMonitorFrame()
