@@ -15,6 +15,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 class CMainWindowLink
 {
 public:
@@ -36,7 +38,8 @@ public:
     // gate first (at most kLineGateWaitMs), unless called on the window's thread.
     bool SendConsoleLine(int nColourClass, const char* pszText) const;
     // The window's thread, after it has shown a line: when messages posted to it
-    // are waiting, closes the line gate and posts WM_REOPENLINEGATE behind them.
+    // are waiting (looked at every kQueueLookIntervalMs), closes the line gate and
+    // posts WM_REOPENLINEGATE behind them.
     void LetPostedMessagesThrough();
     // The window's thread, on WM_REOPENLINEGATE: the posted messages ahead of it
     // have been handled.
@@ -50,13 +53,16 @@ public:
 
     // A sender never waits longer than this at a closed gate, whatever happens.
     static constexpr DWORD kLineGateWaitMs = 1000;
+    // The window looks for waiting posted messages at most this often.
+    static constexpr DWORD kQueueLookIntervalMs = 50;
 
 private:
     void OpenLineGate();
 
     mutable CRITICAL_SECTION m_lock;
-    HANDLE m_hLineGate; // manual-reset event, set while the gate is open
-    bool m_bLineGateClosed = false;
+    HANDLE m_hLineGate;                         // manual-reset event, set while the gate is open
+    std::atomic<bool> m_bLineGateClosed{false}; // changed under m_lock, read without it
+    DWORD m_dwLastQueueLook = 0;                // the window's thread only
     HWND m_hWnd = nullptr;
     bool m_bDebugMode = false;
     bool m_bExitRequested = false;
