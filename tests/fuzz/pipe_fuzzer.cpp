@@ -23,7 +23,7 @@
 #include "InProcessMonitor.h"
 #include "InitPayload.h"
 #include "Polling.h"
-#include "ProcessThreads.h"
+#include "Processes.h"
 #include "ClientTable.h"
 
 #include <windows.h>

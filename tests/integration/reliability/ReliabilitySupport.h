@@ -5,7 +5,7 @@
 
 #include "FuzzConnection.h"
 #include "Polling.h"
-#include "ProcessThreads.h"
+#include "Processes.h"
 
 #include <windows.h>
 

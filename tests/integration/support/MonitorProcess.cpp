@@ -1,6 +1,6 @@
 #include "MonitorProcess.h"
 
-#include <tlhelp32.h>
+#include "Processes.h"
 
 #include <vector>
 
@@ -71,23 +71,15 @@ std::string BuiltProgramPath(const char* pszFileName)
 
 void KillAllProcessesNamed(const char* pszExeName)
 {
-    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
-        return;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore; bMore = ::Process32Next(hSnapshot, &entry))
+    for (const DWORD dwProcessId : ProcessIdsNamed(pszExeName))
     {
-        if (lstrcmpiA(entry.szExeFile, pszExeName) != 0)
-            continue;
-        if (HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID))
+        if (HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwProcessId))
         {
             ::TerminateProcess(hProcess, 99);
             ::WaitForSingleObject(hProcess, kTerminateLimitMs);
             ::CloseHandle(hProcess);
         }
     }
-    ::CloseHandle(hSnapshot);
 }
 
 void KillAllMonitors()
@@ -104,19 +96,7 @@ void KillAllMonitors()
 
 std::vector<DWORD> MonitorProcessIds()
 {
-    std::vector<DWORD> ids;
-    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
-        return ids;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore; bMore = ::Process32Next(hSnapshot, &entry))
-    {
-        if (lstrcmpiA(entry.szExeFile, "Tessaly.exe") == 0)
-            ids.push_back(entry.th32ProcessID);
-    }
-    ::CloseHandle(hSnapshot);
-    return ids;
+    return ProcessIdsNamed("Tessaly.exe");
 }
 
 HWND FindProcessWindow(DWORD dwProcessId, const char* pszCaption, const char* pszClass)

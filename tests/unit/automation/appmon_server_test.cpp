@@ -6,9 +6,9 @@
 #include "AppMonIds.h"
 #include "AppMonTestServer.h"
 #include "OleObjectFactory.h"
+#include "Processes.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -31,19 +31,7 @@ std::string ServerPath()
 
 std::vector<DWORD> RunningServers()
 {
-    std::vector<DWORD> ids;
-    HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
-        return ids;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL bMore = Process32First(hSnapshot, &entry); bMore; bMore = Process32Next(hSnapshot, &entry))
-    {
-        if (_stricmp(entry.szExeFile, AppMonTestServer::kExeName) == 0)
-            ids.push_back(entry.th32ProcessID);
-    }
-    CloseHandle(hSnapshot);
-    return ids;
+    return ProcessIdsNamed(AppMonTestServer::kExeName);
 }
 
 class Event

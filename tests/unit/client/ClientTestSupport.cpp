@@ -4,10 +4,10 @@
 #include "ClientTestMonitor.h"
 #include "InstallLocation.h"
 #include "PipeProtocol.h"
+#include "Processes.h"
 
 #include <objbase.h>
 #include <oleauto.h>
-#include <tlhelp32.h>
 
 #include <cctype>
 #include <fstream>
@@ -87,19 +87,7 @@ void DeleteClassRegistration()
 
 std::vector<DWORD> RunningTestMonitors()
 {
-    std::vector<DWORD> ids;
-    const HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
-        return ids;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL bMore = Process32First(hSnapshot, &entry); bMore; bMore = Process32Next(hSnapshot, &entry))
-    {
-        if (_stricmp(entry.szExeFile, ClientTestMonitor::kExeName) == 0)
-            ids.push_back(entry.th32ProcessID);
-    }
-    CloseHandle(hSnapshot);
-    return ids;
+    return ProcessIdsNamed(ClientTestMonitor::kExeName);
 }
 
 // An object with nothing but IUnknown: what the running-object table holds.

@@ -1,6 +1,7 @@
 #include "ConsoleTestSupport.h"
 
 #include "AboutDlg.h"
+#include "MessagePump.h"
 #include "MonitorGlobals.h"
 #include "resource.h"
 
@@ -160,26 +161,8 @@ std::string EmptyCatalogueBanner()
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD dwTimeoutMs)
 {
-    const ULONGLONG end = ::GetTickCount64() + dwTimeoutMs;
-    for (;;)
-    {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (msg.message == WM_QUIT)
-                continue;
-            if (!theApp.PreTranslateMessage(&msg))
-            {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-        }
-        if (condition())
-            return true;
-        if (::GetTickCount64() >= end)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    return PumpMessagesUntil(condition, dwTimeoutMs,
+                             [](MSG* pMsg) { return theApp.PreTranslateMessage(pMsg) != FALSE; });
 }
 
 void PumpFor(DWORD dwMs)

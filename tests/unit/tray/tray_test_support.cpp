@@ -134,30 +134,6 @@ int PostToShellIconWindows(UINT uMouseMessage)
     return search.nFound;
 }
 
-bool PumpMessagesUntil(const std::function<bool()>& condition, DWORD dwTimeoutMs)
-{
-    const ULONGLONG end = ::GetTickCount64() + dwTimeoutMs;
-    for (;;)
-    {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        if (condition())
-            return true;
-        if (::GetTickCount64() >= end)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-void PumpMessagesFor(DWORD dwMs)
-{
-    PumpMessagesUntil([] { return false; }, dwMs);
-}
-
 std::vector<char> MakeText(size_t nLength)
 {
     std::vector<char> text(nLength + 1, '\0');

@@ -3,9 +3,9 @@
 // second icon that keeps Wine's tray window on screen, and bounded message pumps.
 #pragma once
 
+#include "MessagePump.h"
 #include "SystemTray.h"
 
-#include <functional>
 #include <vector>
 
 // Callback message used by the tests' icons.
@@ -92,10 +92,6 @@ bool ShellDeleteIcon(HWND hWnd, UINT uID);
 // Posts a mouse message to every icon window of Wine's tray, as a user's click
 // would arrive there; returns how many icon windows there are.
 int PostToShellIconWindows(UINT uMouseMessage);
-
-// Dispatches this thread's messages until the condition holds or the time is up.
-bool PumpMessagesUntil(const std::function<bool()>& condition, DWORD dwTimeoutMs);
-void PumpMessagesFor(DWORD dwMs);
 
 // A text of the given length ("0123456789" repeated).
 std::vector<char> MakeText(size_t nLength);
