@@ -126,7 +126,9 @@ int Fail(Bench::HostSlot& slot, int nCode)
     return nCode;
 }
 
-int RunLogHost(Bench::HostSlot& slot, int nSlot)
+// Initialises Varnel.dll as this host, reports ready and waits for the bench's
+// start signal; 0, or the host's failure code.
+int InitializeAndAwaitGo(Bench::HostSlot& slot, int nSlot)
 {
     char szPath[MAX_PATH];
     ::GetModuleFileNameA(nullptr, szPath, sizeof(szPath));
@@ -135,6 +137,13 @@ int RunLogHost(Bench::HostSlot& slot, int nSlot)
     ::InterlockedExchange(&slot.lState, Bench::kHostReady);
     if (!WaitFor(Bench::kGoEvent, kGoTimeoutMs))
         return Fail(slot, 4);
+    return 0;
+}
+
+int RunLogHost(Bench::HostSlot& slot, int nSlot)
+{
+    if (const int nFailure = InitializeAndAwaitGo(slot, nSlot))
+        return nFailure;
     SendTimedLines(slot, nSlot, [](const char* pszText) {
         ZOVLC_SendLogMessage(pszText, ZOVLC_LOG_INFO);
         return true;
@@ -171,13 +180,8 @@ int RunEchoHost(Bench::HostSlot& slot, int nSlot)
 
 int RunQuietHost(Bench::HostSlot& slot, int nSlot)
 {
-    char szPath[MAX_PATH];
-    ::GetModuleFileNameA(nullptr, szPath, sizeof(szPath));
-    if (ZOVLC_Initialize(Bench::kFirstClientId + nSlot, szPath, kClientInfo) != ZOVLC_OK)
-        return Fail(slot, 3);
-    ::InterlockedExchange(&slot.lState, Bench::kHostReady);
-    if (!WaitFor(Bench::kGoEvent, kGoTimeoutMs))
-        return Fail(slot, 4);
+    if (const int nFailure = InitializeAndAwaitGo(slot, nSlot))
+        return nFailure;
     char szText[Bench::kLineTextChars + 1];
     Bench::FormatLineText(szText, nSlot, 0);
     slot.llStart = Counter();
