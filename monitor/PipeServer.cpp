@@ -7,6 +7,7 @@
 #include "PipeProtocol.h"
 #include "ProcessPipeCommand.h"
 
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -17,6 +18,29 @@ namespace
 // on its stack; a modest reservation lets hundreds of connections coexist in a
 // 32-bit address space.
 constexpr SIZE_T kConnectionStackBytes = 256 * 1024;
+
+// Pipe server threads in the middle of a step (between a wait for a client or a
+// request that returned and the next such wait), and whether they may start one.
+std::atomic<long> g_nThreadsAtWork{0};
+std::atomic<bool> g_bWorkStopped{false};
+
+// Called when a wait has returned: the thread counts as at work, or, once the
+// monitor is ending, stays here for good. Waiting, it holds no lock, so the
+// process's end can take it down safely.
+void BeginWork()
+{
+    ++g_nThreadsAtWork;
+    if (!g_bWorkStopped)
+        return;
+    --g_nThreadsAtWork;
+    for (;;)
+        ::Sleep(INFINITE);
+}
+
+void EndWork()
+{
+    --g_nThreadsAtWork;
+}
 
 // How long the first instance is retried while the name is taken: a monitor that
 // is still ending keeps its instances until its process is gone.
@@ -153,13 +177,16 @@ DWORD WINAPI PipeListenerProc(LPVOID pMainFrame)
     }
     for (;;)
     {
-        if (WaitForClient(hPipe))
+        const bool bConnected = WaitForClient(hPipe);
+        BeginWork();
+        if (bConnected)
             StartConnectionThread(hPipe, pLink);
         else
             ::CloseHandle(hPipe);
         // A later instance cannot be created: the listener ends; the connections
         // still open end the monitor as usual when they close.
         hPipe = CreatePipeInstance(false);
+        EndWork();
         if (hPipe == INVALID_HANDLE_VALUE)
             return 0;
     }
@@ -176,8 +203,12 @@ DWORD WINAPI PipeConnectionProc(LPVOID pParameter)
     DWORD cbReply = 0;
 
     bool bCleanUp = true;
-    while (ReadRequest(hPipe, request))
+    for (;;)
     {
+        const bool bRead = ReadRequest(hPipe, request);
+        BeginWork();
+        if (!bRead)
+            break;
         const int nResult = ProcessPipeCommand(request, reply, &cbReply, state, pMainFrame);
         if (nResult < 0)
             state.m_bClosing = true;
@@ -187,7 +218,10 @@ DWORD WINAPI PipeConnectionProc(LPVOID pParameter)
         DWORD cbWritten = 0;
         const bool bWritten = ::WriteFile(hPipe, reply, cbReply, &cbWritten, nullptr) != FALSE;
         if (bWritten && !state.m_bClosing)
+        {
+            EndWork();
             continue;
+        }
         // An orderly goodbye has already removed the client; a failed write has not.
         bCleanUp = !state.m_bClosing || state.m_pClient != nullptr;
         break;
@@ -201,5 +235,19 @@ DWORD WINAPI PipeConnectionProc(LPVOID pParameter)
     ClosePipe(hPipe);
     DestroyConnection(pConnection);
     ExitMonitorIfLastClientGone(pMainFrame);
+    EndWork();
     return 0;
+}
+
+void StopPipeServerWork(DWORD dwMaxWaitMs)
+{
+    g_bWorkStopped = true;
+    const DWORD dwStart = ::GetTickCount();
+    while (g_nThreadsAtWork > 0 && ::GetTickCount() - dwStart < dwMaxWaitMs)
+    {
+        // A thread at work may be sending this thread a console line.
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        ::Sleep(1);
+    }
 }

@@ -14,6 +14,15 @@
 // published) and returns.
 DWORD WINAPI PipeListenerProc(LPVOID pMainFrame);
 
+// Called once, on the main window's thread, as the monitor ends: from now on the
+// listener and the connection threads stop at their next step and wait for the
+// process to end (clients get no more replies); returns once none is in the
+// middle of a step, or after dwMaxWaitMs. Ending a process kills its other
+// threads before the libraries' clean-up runs, and that clean-up hangs for ever
+// on any lock that a killed thread held at the moment (seen under Wine with 64
+// clients streaming lines).
+void StopPipeServerWork(DWORD dwMaxWaitMs);
+
 // Connection thread entry; the parameter is the PipeConnection*, which the thread
 // owns and destroys when the connection has ended.
 DWORD WINAPI PipeConnectionProc(LPVOID pConnection);

@@ -11,6 +11,7 @@
 #include "MonitorGlobals.h"
 #include "OleInit.h"
 #include "OleObjectFactory.h"
+#include "PipeServer.h"
 #include "ShowLogLine.h"
 #include "ui/resource.h"
 
@@ -21,6 +22,8 @@ namespace
 {
 
 constexpr char kMonitorMutexName[] = "ZOVQUORRA";
+// How long the end waits for the pipe server's threads to finish the step they are in.
+constexpr DWORD kPipeServerStopWaitMs = 2000;
 constexpr char kConsoleMessageName[] = "ZOV_APPMON_UPD";
 constexpr char kInstallErrorText[] = "The Marvane ZOV system is not properly installed.\n"
                                      "Please install it again.";
@@ -159,9 +162,11 @@ void CTessalyApp::DeleteAppMon()
 
 int CTessalyApp::ExitInstance()
 {
-    // Connection threads are not stopped and may still reach the client table.
-    // Taking its mutex for good keeps them away from the table and their records
-    // while the process is torn down; the mutex handle goes with the process.
+    // The pipe server's threads stop where they hold nothing. One still at work
+    // after the wait may yet reach the client table: taking its mutex for good
+    // keeps it away from the table and the records while the process is torn
+    // down; the mutex handle goes with the process.
+    StopPipeServerWork(kPipeServerStopWaitMs);
     if (g_hClientTableMutex)
         ::WaitForSingleObject(g_hClientTableMutex, INFINITE);
     if (g_hMonitorMutex)
