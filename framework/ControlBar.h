@@ -97,7 +97,8 @@ private:
 // the top or bottom or floating, one column at the left or right. Pressing the
 // bar outside its buttons (on its gripper) drags it, when it may dock. With
 // CBRS_TOOLTIPS, tool tips show the part after '\n' of the command's string
-// resource.
+// resource; with CBRS_FLYBY, the frame's status bar shows the part before it
+// while the pointer rests on a button, and the idle text again when it leaves.
 class CToolBar : public CControlBar
 {
     DECLARE_DYNAMIC(CToolBar)
@@ -116,6 +117,8 @@ public:
 protected:
     LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseLeave(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -124,6 +127,10 @@ private:
     void SetColumnLayout(BOOL bColumn);
     // Index of the button (not separator) under ptClient, or -1.
     int ButtonAt(POINT ptClient) const;
+    // Shows the prompt of command nID (0: the idle text) in the frame's status bar.
+    void ShowFlyBy(UINT nID);
+
+    UINT m_nFlyByID = 0; // command whose prompt shows, 0 for none
 };
 
 // CStatusBar: a message pane (ID_SEPARATOR, stretching) followed by indicator

@@ -41,6 +41,8 @@ public:
 BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
 ON_MESSAGE(WM_NOTIFY, OnNotify)
 ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
+ON_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
+ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
 END_MESSAGE_MAP()
 
 BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID)
@@ -187,6 +189,54 @@ LRESULT CToolBar::OnLButtonDown(WPARAM, LPARAM lParam)
     CDockContext drag(this);
     drag.Track(pt);
     return 0;
+}
+
+LRESULT CToolBar::OnMouseMove(WPARAM, LPARAM lParam)
+{
+    if ((m_dwStyle & CBRS_FLYBY) && GetDockingFrame())
+    {
+        const int nIndex = ButtonAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        TBBUTTON button = {};
+        if (nIndex >= 0)
+            SendMessage(TB_GETBUTTON, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&button));
+        const UINT nID = static_cast<UINT>(button.idCommand);
+        if (nID != m_nFlyByID)
+        {
+            if (m_nFlyByID == 0)
+            {
+                // Tell us when the pointer leaves the bar.
+                TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
+                ::TrackMouseEvent(&track);
+            }
+            ShowFlyBy(nID);
+        }
+    }
+    return Default();
+}
+
+LRESULT CToolBar::OnMouseLeave(WPARAM, LPARAM)
+{
+    if (m_nFlyByID != 0)
+        ShowFlyBy(0);
+    return Default();
+}
+
+void CToolBar::ShowFlyBy(UINT nID)
+{
+    m_nFlyByID = nID;
+    CFrameWnd* pFrame = GetDockingFrame();
+    if (!pFrame)
+        return;
+    if (nID == 0)
+    {
+        pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+        return;
+    }
+    char szFull[kMaxText];
+    char szPrompt[kMaxText];
+    AfxLoadString(nID, szFull, sizeof(szFull));
+    AfxExtractSubString(szPrompt, sizeof(szPrompt), szFull, 0);
+    pFrame->SetMessageText(szPrompt);
 }
 
 LRESULT CToolBar::OnNotify(WPARAM, LPARAM lParam)

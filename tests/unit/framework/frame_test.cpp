@@ -609,6 +609,20 @@ TEST_F(FrameTest, FloatingBarRunsCommandsAndHidesWithTheViewMenuAndTheFrame)
     EXPECT_TRUE(::IsWindowVisible(hFloat));
 }
 
+TEST_F(FrameTest, FlyByShowsTheButtonsPromptUntilThePointerLeaves)
+{
+    HWND hTool = m_pFrame->m_wndToolBar.m_hWnd;
+    HWND hStatus = m_pFrame->m_wndStatusBar.m_hWnd;
+    const POINT ptCopy = ButtonCentre(hTool, 3);
+    const POINT ptClear = ButtonCentre(hTool, 0);
+    ::SendMessageA(hTool, WM_MOUSEMOVE, 0, MAKELPARAM(ptCopy.x, ptCopy.y));
+    EXPECT_EQ("Copy the selection", StatusText(hStatus, 0));
+    ::SendMessageA(hTool, WM_MOUSEMOVE, 0, MAKELPARAM(ptClear.x, ptClear.y));
+    EXPECT_EQ("Clear All Messages", StatusText(hStatus, 0));
+    ::SendMessageA(hTool, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ("Ready", StatusText(hStatus, 0));
+}
+
 TEST_F(FrameTest, OverriddenCloseHidesWhileTheBaseCloseStillDestroys)
 {
     // Replace the fixture's frame by one whose WM_CLOSE only hides.
