@@ -20,6 +20,12 @@
 #define AFX_IDW_TOOLBAR 0xE800
 #define AFX_IDW_STATUS_BAR 0xE801
 #define AFX_IDW_PANE_FIRST 0xE900
+// The sides of a frame that a bar docks to (CFrameWnd::DockControlBar). They name
+// sides only: no dock-bar windows exist here.
+#define AFX_IDW_DOCKBAR_TOP 0xE81B
+#define AFX_IDW_DOCKBAR_LEFT 0xE81C
+#define AFX_IDW_DOCKBAR_RIGHT 0xE81D
+#define AFX_IDW_DOCKBAR_BOTTOM 0xE81E
 
 // ---- Status-bar panes --------------------------------------------------------------
 #define ID_SEPARATOR 0
@@ -58,6 +64,9 @@
 #define CBRS_FLYBY 0x0020L
 #define CBRS_SIZE_DYNAMIC 0x0004L
 #define CBRS_GRIPPER 0x00400000L
+#define CBRS_FLOATING 0x0001L // in its own tool window instead of docked at a side
+#define CBRS_ORIENT_HORZ (CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM)
+#define CBRS_ORIENT_VERT (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)
 #define CBRS_TOP (CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM)
 #define CBRS_BOTTOM (CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP)
 // Every bit above: what a bar's Create keeps for itself and removes from the window style.

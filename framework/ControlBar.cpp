@@ -3,50 +3,21 @@
 #include "CmdUI.h"
 #include "FrameWnd.h"
 #include "ResourceString.h"
-#include "WinApp.h"
+
+#include <windowsx.h>
 
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
-IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 IMPLEMENT_DYNAMIC(CStatusBar, CControlBar)
 
 namespace
 {
 
-constexpr char kToolBarClass[] = "AfxToolBar";
 constexpr char kStatusBarClass[] = "AfxStatusBar";
-constexpr int kMaxButtons = 64;
-constexpr int kButtonMargin = 7; // button size = image size + this, both ways
-constexpr int kPaneMargin = 8;   // space around an indicator's text
+constexpr int kGripperExtent = 8; // the strip: a 3-pixel ridge with space either side
+constexpr int kGripperInset = 2;
+constexpr int kGripperRidge = 3;
+constexpr int kPaneMargin = 8; // space around an indicator's text
 constexpr int kMaxText = 256;
-
-BOOL RegisterBarClasses()
-{
-    static const BOOL bRegistered = [] {
-        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
-        ::InitCommonControlsEx(&icc);
-        return AfxRegisterSuperclass(TOOLBARCLASSNAMEA, kToolBarClass) &&
-               AfxRegisterSuperclass(STATUSCLASSNAMEA, kStatusBarClass);
-    }();
-    return bRegistered;
-}
-
-// A tool-bar button being updated: enabled and pressed state, by command id.
-class CToolCmdUI : public CCmdUI
-{
-public:
-    void Enable(BOOL bOn) override
-    {
-        m_bEnableChanged = TRUE;
-        const BOOL bEnabled = m_pOther->SendMessage(TB_ISBUTTONENABLED, m_nID) != 0;
-        if (!bEnabled != !bOn)
-            m_pOther->SendMessage(TB_ENABLEBUTTON, m_nID, MAKELONG(bOn ? TRUE : FALSE, 0));
-    }
-    void SetCheck(int nCheck) override
-    {
-        m_pOther->SendMessage(TB_CHECKBUTTON, m_nID, MAKELONG(nCheck ? TRUE : FALSE, 0));
-    }
-    void SetText(LPCSTR) override {} // buttons show images only
-};
 
 // A status-bar indicator being updated: disabled means blank.
 class CStatusCmdUI : public CCmdUI
@@ -69,129 +40,179 @@ public:
 
 } // namespace
 
-// ---- CToolBar ------------------------------------------------------------------------
+// ---- CControlBar ---------------------------------------------------------------------
 
-BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
-ON_MESSAGE(WM_NOTIFY, OnNotify)
+BEGIN_MESSAGE_MAP(CControlBar, CWnd)
+ON_MESSAGE(WM_NCCALCSIZE, OnNcCalcSize)
+ON_MESSAGE(WM_NCPAINT, OnNcPaint)
+ON_MESSAGE(WM_NCHITTEST, OnNcHitTest)
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID)
+CControlBar::~CControlBar()
 {
-    if (!pParentWnd || !RegisterBarClasses())
+    if (m_hWnd)
+        DestroyWindow();
+}
+
+void CControlBar::SetBarStyle(DWORD dwStyle)
+{
+    const DWORD dwPlace = CBRS_ALIGN_ANY | CBRS_FLOATING;
+    const DWORD dwOld = m_dwStyle;
+    m_dwStyle = (dwStyle & CBRS_ALL & ~dwPlace) | (dwOld & dwPlace);
+    if ((dwOld ^ m_dwStyle) & CBRS_GRIPPER)
+        RecalcNonClient();
+}
+
+BOOL CControlBar::CreateBar(CWnd* pParentWnd, LPCSTR lpszSystemClass, LPCSTR lpszClass, DWORD dwWndStyle,
+                            DWORD dwBarStyle, UINT nID)
+{
+    static const BOOL bControls = [] {
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
+        return ::InitCommonControlsEx(&icc);
+    }();
+    if (!pParentWnd || !bControls || !AfxRegisterSuperclass(lpszSystemClass, lpszClass))
         return FALSE;
-    m_dwStyle = dwStyle & CBRS_ALL;
-    DWORD dwWndStyle = (dwStyle & ~CBRS_ALL) | dwCtrlStyle | CCS_NODIVIDER;
-    if (dwStyle & CBRS_TOOLTIPS)
-        dwWndStyle |= TBSTYLE_TOOLTIPS;
-    if (!CWnd::CreateEx(0, kToolBarClass, nullptr, dwWndStyle, 0, 0, 0, 0, pParentWnd->m_hWnd,
-                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID))))
+    m_dwStyle = dwBarStyle & CBRS_ALL;
+    m_pDockSite =
+        pParentWnd->IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? static_cast<CFrameWnd*>(pParentWnd) : nullptr;
+    if (m_pDockSite && !m_pDockSite->AddControlBar(this))
         return FALSE;
-    SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+    if (CWnd::CreateEx(0, lpszClass, nullptr, dwWndStyle, 0, 0, 0, 0, pParentWnd->m_hWnd,
+                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID))))
+        return TRUE;
+    if (m_pDockSite)
+        m_pDockSite->RemoveControlBar(this);
+    m_pDockSite = nullptr;
+    return FALSE;
+}
+
+int CControlBar::GetGripperExtent() const
+{
+    return (m_dwStyle & CBRS_GRIPPER) && !IsFloating() ? kGripperExtent : 0;
+}
+
+SIZE CControlBar::CalcFloatingLayout()
+{
+    SIZE size = CalcFixedLayout(FALSE, TRUE);
+    if (m_dwStyle & CBRS_GRIPPER)
+        size.cx -= kGripperExtent;
+    return size;
+}
+
+void CControlBar::Dock(DWORD dwAlign, UINT nDockBarID)
+{
+    m_dwStyle = (m_dwStyle & ~(CBRS_ALIGN_ANY | CBRS_FLOATING)) | dwAlign;
+    m_nLastDockBarID = nDockBarID;
+    if (::GetParent(m_hWnd) != m_pDockSite->m_hWnd)
+        ::SetParent(m_hWnd, m_pDockSite->m_hWnd);
+    if (m_wndFloat.m_hWnd)
+        m_wndFloat.ShowWindow(SW_HIDE);
+    RecalcNonClient();
+}
+
+BOOL CControlBar::Float(POINT ptScreen)
+{
+    if (!m_wndFloat.m_hWnd && !m_wndFloat.Create(this))
+        return FALSE;
+    m_dwStyle = (m_dwStyle & ~CBRS_ALIGN_ANY) | CBRS_FLOATING;
+    if (::GetParent(m_hWnd) != m_wndFloat.m_hWnd)
+        ::SetParent(m_hWnd, m_wndFloat.m_hWnd);
+    const SIZE szBar = CalcFloatingLayout();
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, szBar.cx, szBar.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    const SIZE szWindow = CMiniDockFrameWnd::CalcWindowSize(szBar);
+    // A hidden bar, or a bar of a hidden frame, floats unseen until it is shown.
+    const BOOL bShow = (GetStyle() & WS_VISIBLE) && m_pDockSite->IsWindowVisible();
+    ::SetWindowPos(m_wndFloat.m_hWnd, nullptr, ptScreen.x, ptScreen.y, szWindow.cx, szWindow.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE | (bShow ? SWP_SHOWWINDOW : 0));
     return TRUE;
 }
 
-BOOL CToolBar::LoadToolBar(UINT nIDResource)
+void CControlBar::RecalcNonClient()
 {
-    if (!m_hWnd)
-        return FALSE;
-    HINSTANCE hInst = AfxGetResourceHandle();
-    HRSRC hRsrc = ::FindResourceA(hInst, MAKEINTRESOURCEA(nIDResource), RT_TOOLBAR);
-    HGLOBAL hData = hRsrc ? ::LoadResource(hInst, hRsrc) : nullptr;
-    const WORD* pData = hData ? static_cast<const WORD*>(::LockResource(hData)) : nullptr;
-    const DWORD cbData = hRsrc ? ::SizeofResource(hInst, hRsrc) : 0;
-    // version, width, height, count, then count ids.
-    if (!pData || cbData < 4 * sizeof(WORD) || pData[0] != 1)
-        return FALSE;
-    const int cx = pData[1];
-    const int cy = pData[2];
-    const int nCount = pData[3];
-    if (cx == 0 || cy == 0 || nCount > kMaxButtons || cbData < (4u + nCount) * sizeof(WORD))
-        return FALSE;
-
-    TBBUTTON buttons[kMaxButtons] = {};
-    int nImages = 0;
-    for (int i = 0; i < nCount; ++i)
-    {
-        const WORD nID = pData[4 + i];
-        if (nID == ID_SEPARATOR)
-        {
-            buttons[i].fsStyle = TBSTYLE_SEP;
-            continue;
-        }
-        buttons[i].iBitmap = nImages++;
-        buttons[i].idCommand = nID;
-        buttons[i].fsState = TBSTATE_ENABLED;
-        buttons[i].fsStyle = TBSTYLE_BUTTON;
-    }
-
-    SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(cx, cy));
-    SendMessage(TB_SETBUTTONSIZE, 0, MAKELONG(cx + kButtonMargin, cy + kButtonMargin));
-    if (nImages > 0)
-    {
-        TBADDBITMAP bitmap = {hInst, nIDResource};
-        if (SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(nImages), reinterpret_cast<LPARAM>(&bitmap)) == -1)
-            return FALSE;
-    }
-    if (nCount > 0 &&
-        !SendMessage(TB_ADDBUTTONSA, static_cast<WPARAM>(nCount), reinterpret_cast<LPARAM>(buttons)))
-        return FALSE;
-    RepositionInParent();
-    return TRUE;
+    if (m_hWnd)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHandler)
+LRESULT CControlBar::OnNcCalcSize(WPARAM, LPARAM lParam)
 {
-    CToolCmdUI state;
-    state.m_pOther = this;
-    const int nCount = static_cast<int>(SendMessage(TB_BUTTONCOUNT));
-    for (int i = 0; i < nCount; ++i)
+    // With either wParam the first rectangle becomes the client area.
+    const LRESULT lResult = Default();
+    const int nGripper = GetGripperExtent();
+    RECT* pClient = reinterpret_cast<RECT*>(lParam);
+    if (nGripper > 0 && pClient)
     {
-        TBBUTTON button = {};
-        if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button)) ||
-            (button.fsStyle & TBSTYLE_SEP))
-            continue;
-        state.m_nIndex = static_cast<UINT>(i);
-        state.m_nID = static_cast<UINT>(button.idCommand);
-        state.DoUpdate(pTarget, bDisableIfNoHandler);
-    }
-}
-
-void CToolBar::RepositionInParent()
-{
-    // The control's own top alignment: top of the parent, full width.
-    SendMessage(TB_AUTOSIZE);
-}
-
-LRESULT CToolBar::OnNotify(WPARAM, LPARAM lParam)
-{
-    // Our tool tip asks for a button's text: the tip part of the command's string.
-    const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
-    if (pHeader && (pHeader->code == TTN_GETDISPINFOA || pHeader->code == TTN_GETDISPINFOW))
-    {
-        char szFull[kMaxText];
-        char szTip[80]; // the size of the notification's own buffer
-        AfxLoadString(static_cast<UINT>(pHeader->idFrom), szFull, sizeof(szFull));
-        AfxExtractSubString(szTip, sizeof(szTip), szFull, 1);
-        if (pHeader->code == TTN_GETDISPINFOA)
-        {
-            NMTTDISPINFOA* pInfo = reinterpret_cast<NMTTDISPINFOA*>(lParam);
-            lstrcpynA(pInfo->szText, szTip, sizeof(pInfo->szText));
-            pInfo->lpszText = pInfo->szText;
-            pInfo->hinst = nullptr;
-        }
+        if (IsHorz())
+            pClient->left += nGripper;
         else
-        {
-            NMTTDISPINFOW* pInfo = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-            const int cchText = static_cast<int>(sizeof(pInfo->szText) / sizeof(pInfo->szText[0]));
-            if (::MultiByteToWideChar(CP_ACP, 0, szTip, -1, pInfo->szText, cchText) == 0)
-                pInfo->szText[0] = L'\0';
-            pInfo->szText[cchText - 1] = L'\0';
-            pInfo->lpszText = pInfo->szText;
-            pInfo->hinst = nullptr;
-        }
-        return 0;
+            pClient->top += nGripper;
+        if (pClient->right < pClient->left)
+            pClient->right = pClient->left;
+        if (pClient->bottom < pClient->top)
+            pClient->bottom = pClient->top;
+    }
+    return lResult;
+}
+
+LRESULT CControlBar::OnNcPaint(WPARAM, LPARAM)
+{
+    const LRESULT lResult = Default();
+    const int nGripper = GetGripperExtent();
+    if (nGripper == 0)
+        return lResult;
+    HDC hDC = ::GetWindowDC(m_hWnd);
+    if (!hDC)
+        return lResult;
+    RECT rcWindow;
+    GetWindowRect(&rcWindow);
+    const int cx = rcWindow.right - rcWindow.left;
+    const int cy = rcWindow.bottom - rcWindow.top;
+    RECT rcStrip = {0, 0, cx, cy};
+    RECT rcRidge;
+    if (IsHorz())
+    {
+        rcStrip.right = nGripper;
+        rcRidge = {kGripperInset, kGripperInset, kGripperInset + kGripperRidge, cy - kGripperInset};
+    }
+    else
+    {
+        rcStrip.bottom = nGripper;
+        rcRidge = {kGripperInset, kGripperInset, cx - kGripperInset, kGripperInset + kGripperRidge};
+    }
+    ::FillRect(hDC, &rcStrip, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::DrawEdge(hDC, &rcRidge, BDR_RAISEDINNER, BF_RECT);
+    ::ReleaseDC(m_hWnd, hDC);
+    return lResult;
+}
+
+LRESULT CControlBar::OnNcHitTest(WPARAM, LPARAM lParam)
+{
+    // The gripper is part of the bar to the mouse: a press there is a client press.
+    const int nGripper = GetGripperExtent();
+    if (nGripper > 0)
+    {
+        RECT rcWindow;
+        GetWindowRect(&rcWindow);
+        const POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        RECT rcStrip = rcWindow;
+        if (IsHorz())
+            rcStrip.right = rcStrip.left + nGripper;
+        else
+            rcStrip.bottom = rcStrip.top + nGripper;
+        if (::PtInRect(&rcStrip, pt))
+            return HTCLIENT;
     }
     return Default();
+}
+
+void CControlBar::OnDestroy()
+{
+    if (m_pDockSite)
+        m_pDockSite->RemoveControlBar(this);
+    m_pDockSite = nullptr;
+    CWnd::OnDestroy();
 }
 
 // ---- CStatusBar ----------------------------------------------------------------------
@@ -202,14 +223,10 @@ END_MESSAGE_MAP()
 
 BOOL CStatusBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
 {
-    if (!pParentWnd || !RegisterBarClasses())
-        return FALSE;
-    m_dwStyle = dwStyle & CBRS_ALL;
     DWORD dwWndStyle = dwStyle & ~CBRS_ALL;
-    if (pParentWnd->GetStyle() & WS_THICKFRAME)
+    if (pParentWnd && (pParentWnd->GetStyle() & WS_THICKFRAME))
         dwWndStyle |= SBARS_SIZEGRIP;
-    return CWnd::CreateEx(0, kStatusBarClass, nullptr, dwWndStyle, 0, 0, 0, 0, pParentWnd->m_hWnd,
-                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)));
+    return CreateBar(pParentWnd, STATUSCLASSNAMEA, kStatusBarClass, dwWndStyle, dwStyle, nID);
 }
 
 BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
@@ -274,10 +291,13 @@ void CStatusBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL)
     }
 }
 
-void CStatusBar::RepositionInParent()
+SIZE CStatusBar::CalcFixedLayout(BOOL, BOOL)
 {
-    // The control moves itself to the bottom of its parent when it is resized.
+    // The control gives itself its height (from its font) when it is resized.
     SendMessage(WM_SIZE, SIZE_RESTORED, 0);
+    RECT rc;
+    GetWindowRect(&rc);
+    return SIZE{32767, rc.bottom - rc.top};
 }
 
 void CStatusBar::OnSize(UINT nType, int cx, int cy)

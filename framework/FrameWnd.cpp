@@ -12,11 +12,32 @@ namespace
 
 constexpr int kMaxText = 256;
 
+// The sides in the order a bar docks to the first allowed one, and in the order
+// RecalcLayout fills them: top and bottom span the width, left and right the rest.
+struct DockSide
+{
+    UINT nDockBarID;
+    DWORD dwAlign;
+};
+constexpr DockSide kDockSides[] = {
+    {AFX_IDW_DOCKBAR_TOP, CBRS_ALIGN_TOP},
+    {AFX_IDW_DOCKBAR_BOTTOM, CBRS_ALIGN_BOTTOM},
+    {AFX_IDW_DOCKBAR_LEFT, CBRS_ALIGN_LEFT},
+    {AFX_IDW_DOCKBAR_RIGHT, CBRS_ALIGN_RIGHT},
+};
+
+bool IsShown(const CControlBar* pBar)
+{
+    // WS_VISIBLE, not IsWindowVisible: the frame itself may be hidden.
+    return pBar->m_hWnd && (pBar->GetStyle() & WS_VISIBLE);
+}
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
 ON_WM_CLOSE()
 ON_WM_SIZE()
+ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
 ON_WM_INITMENUPOPUP()
 ON_WM_MENUSELECT()
 ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
@@ -111,10 +132,33 @@ CWnd* CFrameWnd::GetActiveView() const
 
 CControlBar* CFrameWnd::GetControlBar(UINT nID) const
 {
-    if (!m_hWnd)
-        return nullptr;
-    CWnd* pWnd = FromHandlePermanent(::GetDlgItem(m_hWnd, static_cast<int>(nID)));
-    return pWnd && pWnd->IsKindOf(RUNTIME_CLASS(CControlBar)) ? static_cast<CControlBar*>(pWnd) : nullptr;
+    for (int i = 0; i < m_nBars; ++i)
+    {
+        if (m_pBars[i]->m_hWnd && static_cast<UINT>(m_pBars[i]->GetDlgCtrlID()) == nID)
+            return m_pBars[i];
+    }
+    return nullptr;
+}
+
+BOOL CFrameWnd::AddControlBar(CControlBar* pBar)
+{
+    if (m_nBars == kMaxBars)
+        return FALSE;
+    m_pBars[m_nBars++] = pBar;
+    return TRUE;
+}
+
+void CFrameWnd::RemoveControlBar(CControlBar* pBar)
+{
+    for (int i = 0; i < m_nBars; ++i)
+    {
+        if (m_pBars[i] != pBar)
+            continue;
+        for (int j = i + 1; j < m_nBars; ++j)
+            m_pBars[j - 1] = m_pBars[j];
+        m_pBars[--m_nBars] = nullptr;
+        return;
+    }
 }
 
 void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow)
@@ -122,15 +166,34 @@ void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow)
     if (!pBar || !pBar->m_hWnd)
         return;
     pBar->ShowWindow(bShow ? SW_SHOWNOACTIVATE : SW_HIDE);
+    CMiniDockFrameWnd* pFloat = pBar->GetFloatingFrame();
+    if (pBar->IsFloating() && pFloat)
+        pFloat->ShowWindow(bShow && IsWindowVisible() ? SW_SHOWNOACTIVATE : SW_HIDE);
     RecalcLayout();
 }
 
-void CFrameWnd::DockControlBar(CControlBar* pBar)
+void CFrameWnd::DockControlBar(CControlBar* pBar, UINT nDockBarID)
 {
-    if (!pBar)
+    if (!pBar || !pBar->m_hWnd || pBar->GetDockingFrame() != this)
         return;
-    pBar->SetBarStyle((pBar->GetBarStyle() & ~CBRS_ALIGN_ANY) | CBRS_ALIGN_TOP);
+    const DWORD dwAllowed = m_dwDockStyle & pBar->GetDockStyle();
+    for (const DockSide& side : kDockSides)
+    {
+        if ((nDockBarID == 0 || nDockBarID == side.nDockBarID) && (dwAllowed & side.dwAlign))
+        {
+            pBar->Dock(side.dwAlign, side.nDockBarID);
+            RecalcLayout();
+            return;
+        }
+    }
+}
+
+BOOL CFrameWnd::FloatControlBar(CControlBar* pBar, POINT ptScreen)
+{
+    if (!pBar || !pBar->m_hWnd || pBar->GetDockingFrame() != this || !pBar->Float(ptScreen))
+        return FALSE;
     RecalcLayout();
+    return TRUE;
 }
 
 void CFrameWnd::RecalcLayout()
@@ -139,28 +202,48 @@ void CFrameWnd::RecalcLayout()
         return;
     RECT rcFree;
     GetClientRect(&rcFree);
-    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    // Bars that do not dock are the outermost, in creation order.
+    for (int i = 0; i < m_nBars; ++i)
     {
-        CWnd* pWnd = FromHandlePermanent(hChild);
-        // WS_VISIBLE, not IsWindowVisible: the frame itself may be hidden.
-        if (!pWnd || !pWnd->IsKindOf(RUNTIME_CLASS(CControlBar)) || !(pWnd->GetStyle() & WS_VISIBLE))
-            continue;
-        CControlBar* pBar = static_cast<CControlBar*>(pWnd);
-        pBar->RepositionInParent();
-        RECT rcBar;
-        pBar->GetWindowRect(&rcBar);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rcBar), 2);
-        if (pBar->GetBarStyle() & CBRS_ALIGN_BOTTOM)
-            rcFree.bottom = rcBar.top < rcFree.bottom ? rcBar.top : rcFree.bottom;
-        else
-            rcFree.top = rcBar.bottom > rcFree.top ? rcBar.bottom : rcFree.top;
+        CControlBar* pBar = m_pBars[i];
+        if (IsShown(pBar) && pBar->GetDockStyle() == 0)
+            PlaceBar(pBar, pBar->GetBarStyle() & CBRS_ALIGN_ANY, rcFree);
     }
-    if (rcFree.bottom < rcFree.top)
-        rcFree.bottom = rcFree.top;
+    for (const DockSide& side : kDockSides)
+    {
+        for (int i = 0; i < m_nBars; ++i)
+        {
+            CControlBar* pBar = m_pBars[i];
+            if (IsShown(pBar) && pBar->GetDockStyle() != 0 && !pBar->IsFloating() &&
+                (pBar->GetBarStyle() & side.dwAlign))
+                PlaceBar(pBar, side.dwAlign, rcFree);
+        }
+    }
     HWND hView = ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST);
     if (hView)
         ::MoveWindow(hView, rcFree.left, rcFree.top, rcFree.right - rcFree.left, rcFree.bottom - rcFree.top,
                      TRUE);
+}
+
+void CFrameWnd::PlaceBar(CControlBar* pBar, DWORD dwAlign, RECT& rcFree)
+{
+    const BOOL bHorz = (dwAlign & CBRS_ORIENT_VERT) == 0;
+    const SIZE size = pBar->CalcFixedLayout(TRUE, bHorz);
+    const LONG cxFree = rcFree.right - rcFree.left;
+    const LONG cyFree = rcFree.bottom - rcFree.top;
+    const LONG cx = size.cx < cxFree ? size.cx : cxFree;
+    const LONG cy = size.cy < cyFree ? size.cy : cyFree;
+    RECT rc = rcFree;
+    if (dwAlign & CBRS_ALIGN_BOTTOM)
+        rcFree.bottom = rc.top = rcFree.bottom - cy;
+    else if (dwAlign & CBRS_ALIGN_LEFT)
+        rcFree.left = rc.right = rcFree.left + cx;
+    else if (dwAlign & CBRS_ALIGN_RIGHT)
+        rcFree.right = rc.left = rcFree.right - cx;
+    else
+        rcFree.top = rc.bottom = rcFree.top + cy;
+    ::SetWindowPos(pBar->m_hWnd, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CFrameWnd::SetMessageText(LPCSTR lpszText)
@@ -182,6 +265,21 @@ void CFrameWnd::OnSize(UINT nType, int cx, int cy)
     CWnd::OnSize(nType, cx, cy);
     if (nType != SIZE_MINIMIZED)
         RecalcLayout();
+}
+
+LRESULT CFrameWnd::OnShowWindow(WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT lResult = Default();
+    // lParam 0: ShowWindow on this frame. Minimising hides owned windows by itself.
+    if (lParam != 0)
+        return lResult;
+    for (int i = 0; i < m_nBars; ++i)
+    {
+        CMiniDockFrameWnd* pFloat = m_pBars[i]->GetFloatingFrame();
+        if (pFloat && m_pBars[i]->IsFloating() && IsShown(m_pBars[i]))
+            pFloat->ShowWindow(wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
+    }
+    return lResult;
 }
 
 void CFrameWnd::OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu)
@@ -226,11 +324,10 @@ void CFrameWnd::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu)
 
 LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM)
 {
-    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    for (int i = 0; i < m_nBars; ++i)
     {
-        CWnd* pWnd = FromHandlePermanent(hChild);
-        if (pWnd && pWnd->IsKindOf(RUNTIME_CLASS(CControlBar)) && (pWnd->GetStyle() & WS_VISIBLE))
-            static_cast<CControlBar*>(pWnd)->OnUpdateCmdUI(this, static_cast<BOOL>(wParam));
+        if (IsShown(m_pBars[i]))
+            m_pBars[i]->OnUpdateCmdUI(this, static_cast<BOOL>(wParam));
     }
     return 0;
 }

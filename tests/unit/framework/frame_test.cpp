@@ -148,6 +148,63 @@ RECT ChildRect(HWND hParent, HWND hChild)
     return rc;
 }
 
+RECT ClientOnScreen(HWND hWnd)
+{
+    RECT rc;
+    ::GetClientRect(hWnd, &rc);
+    ::MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+POINT ButtonCentre(HWND hToolBar, int nIndex)
+{
+    RECT rc = {};
+    ::SendMessageA(hToolBar, TB_GETITEMRECT, nIndex, reinterpret_cast<LPARAM>(&rc));
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+// A press on the bar's gripper: left of the client area of a row, above a column's.
+POINT GripperOf(const CToolBar& bar)
+{
+    return bar.IsHorz() ? POINT{-4, 6} : POINT{6, -4};
+}
+
+// A drag by the mouse itself (synthesized input) from ptFrom to ptTo, screen
+// coordinates; the input is queued, then handled.
+void MouseDrag(POINT ptFrom, POINT ptTo)
+{
+    const POINT points[] = {ptFrom, ptFrom, ptTo, ptTo};
+    const DWORD flags[] = {0, MOUSEEVENTF_LEFTDOWN, 0, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 4; ++i)
+    {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = points[i].x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = points[i].y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
+        ::SendInput(1, &input, sizeof(input));
+    }
+    PumpPending();
+}
+
+// A drag with the left button as the mouse makes it: the press at ptPress (client
+// coordinates of hPressed; a caption press when nHitTest is HTCAPTION), then a
+// move to ptDrop (screen) and the release there, which reach the bar holding the
+// capture. They are queued first: the press runs the drag's own message loop.
+void Drag(HWND hBar, HWND hPressed, POINT ptPress, POINT ptDrop, UINT nHitTest = HTCLIENT)
+{
+    ::ScreenToClient(hBar, &ptDrop);
+    ::PostMessageA(hBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(ptDrop.x, ptDrop.y));
+    ::PostMessageA(hBar, WM_LBUTTONUP, 0, MAKELPARAM(ptDrop.x, ptDrop.y));
+    if (nHitTest == HTCLIENT)
+        ::SendMessageA(hPressed, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(ptPress.x, ptPress.y));
+    else
+    {
+        ::ClientToScreen(hPressed, &ptPress);
+        ::SendMessageA(hPressed, WM_NCLBUTTONDOWN, nHitTest, MAKELPARAM(ptPress.x, ptPress.y));
+    }
+}
+
 class FrameTest : public testing::Test
 {
 protected:
@@ -167,6 +224,11 @@ protected:
             ::DestroyWindow(m_hFrame);
         EXPECT_TRUE(g_log.bFrameDeleted) << "destroying a frame deletes the object";
         SetKeyDown(VK_CONTROL, false);
+    }
+    // On screen at a known place, as dragging bars needs.
+    void ShowFrame()
+    {
+        ::SetWindowPos(m_hFrame, nullptr, 100, 80, 520, 360, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
     LRESULT Command(UINT nID, WORD nCode = 0)
     {
@@ -384,6 +446,181 @@ TEST_F(FrameTest, ToolBarComesFromItsResourceWithTipsFromTheStrings)
     infoW.hdr.idFrom = ID_FILE_SAVE;
     ::SendMessageA(hTool, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&infoW));
     EXPECT_STREQ(L"Save", infoW.lpszText);
+}
+
+TEST_F(FrameTest, DockedBarShowsAGripperAtItsStart)
+{
+    ShowFrame();
+    CToolBar& bar = m_pFrame->m_wndToolBar;
+    for (const UINT nSide : {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_LEFT})
+    {
+        m_pFrame->DockControlBar(&bar, nSide);
+        const bool bRow = nSide == AFX_IDW_DOCKBAR_TOP;
+        RECT rcWindow;
+        ::GetWindowRect(bar.m_hWnd, &rcWindow);
+        const RECT rcClient = ClientOnScreen(bar.m_hWnd);
+        EXPECT_EQ(8, bRow ? rcClient.left - rcWindow.left : rcClient.top - rcWindow.top) << nSide;
+        EXPECT_EQ(bRow ? rcWindow.top : rcWindow.left, bRow ? rcClient.top : rcClient.left) << nSide;
+        // A raised ridge across the strip: light edge first, dark edge after it.
+        ::RedrawWindow(bar.m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        HDC hDC = ::GetWindowDC(bar.m_hWnd);
+        const int nAcross =
+            bRow ? (rcWindow.bottom - rcWindow.top) / 2 : (rcWindow.right - rcWindow.left) / 2;
+        EXPECT_EQ(::GetSysColor(COLOR_BTNHIGHLIGHT),
+                  bRow ? ::GetPixel(hDC, 2, nAcross) : ::GetPixel(hDC, nAcross, 2));
+        EXPECT_EQ(::GetSysColor(COLOR_BTNSHADOW),
+                  bRow ? ::GetPixel(hDC, 4, nAcross) : ::GetPixel(hDC, nAcross, 4));
+        ::ReleaseDC(bar.m_hWnd, hDC);
+    }
+    ASSERT_TRUE(m_pFrame->FloatControlBar(&bar, POINT{300, 300}));
+    RECT rcWindow;
+    ::GetWindowRect(bar.m_hWnd, &rcWindow);
+    const RECT rcClient = ClientOnScreen(bar.m_hWnd);
+    EXPECT_TRUE(::EqualRect(&rcWindow, &rcClient)) << "no gripper while floating";
+}
+
+TEST_F(FrameTest, DraggingTheGripperDocksAtEachSideOrFloatsAndTheViewTakesTheRest)
+{
+    ShowFrame();
+    CToolBar& bar = m_pFrame->m_wndToolBar;
+    const RECT rcScreen = ClientOnScreen(m_hFrame);
+    const LONG xMid = (rcScreen.left + rcScreen.right) / 2;
+    const LONG yMid = (rcScreen.top + rcScreen.bottom) / 2;
+    const struct
+    {
+        POINT ptDrop;
+        DWORD dwAlign;
+    } drops[] = {{{xMid, rcScreen.bottom - 4}, CBRS_ALIGN_BOTTOM},
+                 {{rcScreen.left + 3, yMid}, CBRS_ALIGN_LEFT},
+                 {{rcScreen.right - 3, yMid}, CBRS_ALIGN_RIGHT},
+                 {{xMid, rcScreen.top + 3}, CBRS_ALIGN_TOP}};
+    for (const auto& drop : drops)
+    {
+        // The first time by the mouse itself, which presses the gripper on screen.
+        POINT ptGripper = GripperOf(bar);
+        ::ClientToScreen(bar.m_hWnd, &ptGripper);
+        if (drop.dwAlign == CBRS_ALIGN_BOTTOM)
+            MouseDrag(ptGripper, drop.ptDrop);
+        else
+            Drag(bar.m_hWnd, bar.m_hWnd, GripperOf(bar), drop.ptDrop);
+        EXPECT_EQ(drop.dwAlign, bar.GetBarStyle() & CBRS_ALIGN_ANY);
+        RECT rcClient;
+        ::GetClientRect(m_hFrame, &rcClient);
+        const RECT rcBar = ChildRect(m_hFrame, bar.m_hWnd);
+        const RECT rcStatus = ChildRect(m_hFrame, m_pFrame->m_wndStatusBar.m_hWnd);
+        EXPECT_EQ(rcClient.bottom, rcStatus.bottom) << "the status bar stays outermost";
+        // The bar lies along its whole side (above the status bar); the view has the rest.
+        RECT rcFree = {0, 0, rcClient.right, rcStatus.top};
+        RECT rcExpectedBar = rcFree;
+        if (drop.dwAlign == CBRS_ALIGN_TOP)
+            rcFree.top = rcExpectedBar.bottom = rcBar.bottom;
+        else if (drop.dwAlign == CBRS_ALIGN_BOTTOM)
+            rcFree.bottom = rcExpectedBar.top = rcBar.top;
+        else if (drop.dwAlign == CBRS_ALIGN_LEFT)
+            rcFree.left = rcExpectedBar.right = rcBar.right;
+        else
+            rcFree.right = rcExpectedBar.left = rcBar.left;
+        EXPECT_TRUE(::EqualRect(&rcExpectedBar, &rcBar)) << drop.dwAlign;
+        const RECT rcView = ChildRect(m_hFrame, m_pFrame->m_wndView.m_hWnd);
+        EXPECT_TRUE(::EqualRect(&rcFree, &rcView)) << drop.dwAlign;
+        EXPECT_GT(rcFree.right - rcFree.left, 400) << "the bar is thin: " << drop.dwAlign;
+        EXPECT_GT(rcFree.bottom - rcFree.top, 200) << drop.dwAlign;
+        if (drop.dwAlign & CBRS_ORIENT_VERT)
+        {
+            EXPECT_GT(ButtonCentre(bar.m_hWnd, 3).y, ButtonCentre(bar.m_hWnd, 1).y) << "a column";
+        }
+    }
+
+    // Away from the sides the bar floats in a tool window of the frame.
+    Drag(bar.m_hWnd, bar.m_hWnd, GripperOf(bar), POINT{xMid, yMid});
+    ASSERT_TRUE(bar.IsFloating());
+    const HWND hFloat = ::GetParent(bar.m_hWnd);
+    EXPECT_NE(m_hFrame, hFloat);
+    EXPECT_TRUE(::IsWindowVisible(hFloat));
+    EXPECT_EQ(m_hFrame, ::GetWindow(hFloat, GW_OWNER));
+    EXPECT_NE(0, ::GetWindowLongA(hFloat, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_GT(ButtonCentre(bar.m_hWnd, 3).x, ButtonCentre(bar.m_hWnd, 1).x) << "a row";
+    RECT rcClient;
+    ::GetClientRect(m_hFrame, &rcClient);
+    const RECT rcView = ChildRect(m_hFrame, m_pFrame->m_wndView.m_hWnd);
+    EXPECT_EQ(0, rcView.top);
+    EXPECT_EQ(0, rcView.left);
+    EXPECT_EQ(rcClient.right, rcView.right);
+    EXPECT_EQ(ChildRect(m_hFrame, m_pFrame->m_wndStatusBar.m_hWnd).top, rcView.bottom);
+}
+
+TEST_F(FrameTest, FloatingBarDocksAgainByItsCaption)
+{
+    ShowFrame();
+    CToolBar& bar = m_pFrame->m_wndToolBar;
+    const RECT rcScreen = ClientOnScreen(m_hFrame);
+    const POINT ptOverTheTop = {rcScreen.left + 60, rcScreen.top - 8}; // where a drop docks at the top
+    m_pFrame->DockControlBar(&bar, AFX_IDW_DOCKBAR_RIGHT);
+    ASSERT_TRUE(m_pFrame->FloatControlBar(&bar, ptOverTheTop));
+    const HWND hFloat = ::GetParent(bar.m_hWnd);
+    RECT rcFloat;
+    ::GetWindowRect(hFloat, &rcFloat);
+    EXPECT_EQ(ptOverTheTop.x, rcFloat.left);
+    const POINT ptCaption = {10, -4}; // client coordinates of the floating window
+
+    // The first click of a double-click, which does not move, changes nothing;
+    // the double-click docks the bar back at the side it was docked at.
+    POINT ptSame = ptCaption;
+    ::ClientToScreen(hFloat, &ptSame);
+    Drag(bar.m_hWnd, hFloat, ptCaption, ptSame, HTCAPTION);
+    EXPECT_TRUE(bar.IsFloating());
+    ::SendMessageA(hFloat, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(ptSame.x, ptSame.y));
+    EXPECT_EQ(static_cast<DWORD>(CBRS_ALIGN_RIGHT), bar.GetBarStyle() & (CBRS_ALIGN_ANY | CBRS_FLOATING));
+    EXPECT_EQ(m_hFrame, ::GetParent(bar.m_hWnd));
+    EXPECT_FALSE(::IsWindowVisible(hFloat));
+
+    // Dragged by its caption over the top of the frame, it docks there.
+    ASSERT_TRUE(m_pFrame->FloatControlBar(&bar, POINT{200, 200}));
+    Drag(bar.m_hWnd, hFloat, ptCaption, POINT{rcScreen.left + 60, rcScreen.top + 2}, HTCAPTION);
+    EXPECT_EQ(static_cast<DWORD>(CBRS_ALIGN_TOP), bar.GetBarStyle() & (CBRS_ALIGN_ANY | CBRS_FLOATING));
+    EXPECT_EQ(0, ChildRect(m_hFrame, bar.m_hWnd).top);
+}
+
+TEST_F(FrameTest, FloatingBarRunsCommandsAndHidesWithTheViewMenuAndTheFrame)
+{
+    ShowFrame();
+    CToolBar& bar = m_pFrame->m_wndToolBar;
+    ASSERT_TRUE(m_pFrame->FloatControlBar(&bar, POINT{150, 150}));
+    const HWND hFloat = ::GetParent(bar.m_hWnd);
+    const POINT ptClear = ButtonCentre(bar.m_hWnd, 0);
+    ::SendMessageA(bar.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(ptClear.x, ptClear.y));
+    ::SendMessageA(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(ptClear.x, ptClear.y));
+    EXPECT_EQ(1, g_log.nClears) << "its buttons' commands reach the frame";
+    g_log.bCanCopy = false;
+    ::SendMessageA(m_hFrame, WM_IDLEUPDATECMDUI, TRUE, 0);
+    EXPECT_FALSE(::SendMessageA(bar.m_hWnd, TB_ISBUTTONENABLED, ID_EDIT_COPY, 0)) << "updated at idle time";
+
+    HMENU hView = ::GetSubMenu(::GetMenu(m_hFrame), 2);
+    for (const bool bShown : {false, true})
+    {
+        Command(ID_VIEW_TOOLBAR);
+        EXPECT_EQ(bShown, ::IsWindowVisible(hFloat) != FALSE);
+        ::SendMessageA(m_hFrame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hView), MAKELPARAM(2, FALSE));
+        EXPECT_EQ(bShown, IsMenuItemChecked(hView, 0));
+    }
+    m_pFrame->ShowWindow(SW_HIDE);
+    EXPECT_FALSE(::IsWindowVisible(hFloat)) << "it goes with the frame";
+    m_pFrame->ShowWindow(SW_SHOWNOACTIVATE);
+    EXPECT_TRUE(::IsWindowVisible(hFloat));
+}
+
+TEST_F(FrameTest, FlyByShowsTheButtonsPromptUntilThePointerLeaves)
+{
+    HWND hTool = m_pFrame->m_wndToolBar.m_hWnd;
+    HWND hStatus = m_pFrame->m_wndStatusBar.m_hWnd;
+    const POINT ptCopy = ButtonCentre(hTool, 3);
+    const POINT ptClear = ButtonCentre(hTool, 0);
+    ::SendMessageA(hTool, WM_MOUSEMOVE, 0, MAKELPARAM(ptCopy.x, ptCopy.y));
+    EXPECT_EQ("Copy the selection", StatusText(hStatus, 0));
+    ::SendMessageA(hTool, WM_MOUSEMOVE, 0, MAKELPARAM(ptClear.x, ptClear.y));
+    EXPECT_EQ("Clear All Messages", StatusText(hStatus, 0));
+    ::SendMessageA(hTool, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ("Ready", StatusText(hStatus, 0));
 }
 
 TEST_F(FrameTest, OverriddenCloseHidesWhileTheBaseCloseStillDestroys)
