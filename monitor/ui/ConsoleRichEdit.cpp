@@ -14,11 +14,6 @@ constexpr UINT_PTR kRepaintTimerId = 0x7E01;
 // a line end, usually in one piece.
 constexpr std::size_t kPieceChars = 8192 + 4;
 
-// The console's own rich-edit class: with a DC of its own, the control's layout
-// after every insertion does not fetch and give back a display DC (a costly pair
-// under Wine, with X server traffic); the DC lives as long as the control.
-constexpr char kConsoleClass[] = "TessalyConsoleEdit";
-
 constexpr char kConsoleFace[] = "Courier New";
 constexpr LONG kConsoleHeightTwips = 200;
 
@@ -72,12 +67,7 @@ void CConsoleRichEdit::AppendText(const char* pszText, const COLORREF& crColour,
 BOOL CConsoleRichEdit::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
     m_dwCreateStyle = dwStyle;
-    return CreateControl(dwStyle, rect, pParentWnd, nID);
-}
-
-BOOL CConsoleRichEdit::CreateControl(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
-{
-    return CreateOfClass(kConsoleClass, CS_OWNDC, dwStyle, rect, pParentWnd, nID);
+    return CRichEditCtrl::Create(dwStyle, rect, pParentWnd, nID);
 }
 
 void CConsoleRichEdit::ClearText()
@@ -118,9 +108,9 @@ BOOL CConsoleRichEdit::ReplaceWithEmptyControl()
     KillTimer(kRepaintTimerId);
     m_bRepaintPending = FALSE;
     Detach();
-    if (!CreateControl(dwStyle, rc, pParent, nID))
+    if (!CRichEditCtrl::Create(dwStyle, rc, pParent, nID))
     {
-        Attach(hOld);
+        SubclassWindow(hOld);
         m_bRepaintPending = bRepaintPending;
         if (bRepaintPending)
             SetTimer(kRepaintTimerId, kRepaintMs);

@@ -52,7 +52,6 @@ protected:
 private:
     // Stops painting until the repaint timer (only while the window is on screen).
     void DeferRepaint();
-    BOOL CreateControl(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     // Puts a new, empty control in this one's place; FALSE (nothing changed) when
     // it cannot be created.
     BOOL ReplaceWithEmptyControl();
