@@ -1,7 +1,8 @@
 // The main frame: its parts and styles, the Copy command's state in the menu and
 // the tool bar, hiding on close, the real Exit, the About box, lines from many
-// threads, its own pipe listener, the tray icon in debug mode, and painting a
-// burst of lines together while the window is on screen.
+// threads, its own pipe listener, the tray icon in debug mode, painting a burst
+// of lines together while the window is on screen, and following the end only
+// while the user is there.
 #include "ConsoleTestSupport.h"
 #include "DialogWatcher.h"
 #include "MainWindowLink.h"
@@ -487,4 +488,97 @@ TEST(ConsoleFrame, DebugModeAddsTheTrayIconWhoseCommandsReachTheFrame)
     window.Destroy();
     EXPECT_FALSE(::IsWindow(hTray));
     EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &nid)) << "the icon went with the frame";
+}
+
+namespace
+{
+
+CHARRANGE SelectionOf(HWND hView)
+{
+    CHARRANGE range = {};
+    ::SendMessageA(hView, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+bool operator==(const CHARRANGE& a, const CHARRANGE& b)
+{
+    return a.cpMin == b.cpMin && a.cpMax == b.cpMax;
+}
+
+long FirstVisibleLine(HWND hView)
+{
+    return static_cast<long>(::SendMessageA(hView, EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+
+// Lines as hosts send them, then painted as the console paints a burst.
+void SendPaintedLines(const CConsoleWindow& window, int nLines, WPARAM nClass)
+{
+    for (int i = 0; i < nLines; ++i)
+        window.Send(nClass, ("line " + std::to_string(i)).c_str());
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(window.ViewHwnd()) != FALSE; }, 1000));
+}
+
+} // namespace
+
+TEST(ConsoleFollow, LinesScrollIntoViewOnlyWhileTheUserIsAtTheEnd)
+{
+    CConsoleWindow window;
+    ASSERT_NE(nullptr, window.Frame());
+    window.Show();
+    const HWND hView = window.ViewHwnd();
+    SendPaintedLines(window, 100, 0);
+    ASSERT_TRUE(LastLineIsInView(hView)) << "a new console follows its end";
+
+    // A selection: lines arrive below it, the view and the selection stay, the
+    // scroll bar grows, Copy copies what the user chose, colours stay put.
+    const long nLineStart =
+        static_cast<long>(::SendMessageA(hView, EM_LINEINDEX, FirstVisibleLine(hView) + 2, 0));
+    CHARRANGE chosen = {nLineStart, nLineStart + 4};
+    ::SendMessageA(hView, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&chosen));
+    const long nFirstVisible = FirstVisibleLine(hView);
+    SCROLLINFO before = {sizeof(SCROLLINFO), SIF_RANGE, 0, 0, 0, 0, 0};
+    ::GetScrollInfo(hView, SB_VERT, &before);
+    const long nRedStart = PositionCount(hView);
+    SendPaintedLines(window, 30, 2);
+    EXPECT_TRUE(chosen == SelectionOf(hView));
+    EXPECT_EQ(nFirstVisible, FirstVisibleLine(hView));
+    SCROLLINFO after = before;
+    ::GetScrollInfo(hView, SB_VERT, &after);
+    EXPECT_GT(after.nMax, before.nMax);
+    SetClipboardText("nothing copied");
+    window.Command(ID_EDIT_COPY);
+    EXPECT_EQ("line", ClipboardText());
+    EXPECT_EQ(RGB(0, 0, 0), FormatAt(hView, nRedStart - 1).crTextColor);
+    EXPECT_EQ(RGB(255, 0, 0), FormatAt(hView, nRedStart).crTextColor);
+
+    // Ctrl+End: followed again.
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] |= 0x80;
+    ::SetKeyboardState(keys);
+    ::SendMessageA(hView, WM_KEYDOWN, VK_END, 1);
+    keys[VK_CONTROL] &= 0x7F;
+    ::SetKeyboardState(keys);
+    SendPaintedLines(window, 10, 0);
+    EXPECT_TRUE(LastLineIsInView(hView));
+
+    // Scrolled up, nothing selected: the caret and the view stay.
+    ::SendMessageA(hView, WM_VSCROLL, SB_PAGEUP, 0);
+    const CHARRANGE caret = SelectionOf(hView);
+    const long nScrolledTo = FirstVisibleLine(hView);
+    SendPaintedLines(window, 30, 0);
+    EXPECT_TRUE(caret == SelectionOf(hView));
+    EXPECT_EQ(nScrolledTo, FirstVisibleLine(hView));
+
+    // The scroll bar back at the bottom: followed again, the caret to the end.
+    ::SendMessageA(hView, WM_VSCROLL, SB_BOTTOM, 0);
+    SendPaintedLines(window, 10, 0);
+    EXPECT_TRUE(LastLineIsInView(hView));
+    EXPECT_EQ(PositionCount(hView), SelectionOf(hView).cpMin);
+
+    // Scrolled up, then cleared: the new text is followed.
+    ::SendMessageA(hView, WM_VSCROLL, SB_PAGEUP, 0);
+    window.Command(ID_CLEAR_MESSAGES);
+    SendPaintedLines(window, 100, 0);
+    EXPECT_TRUE(LastLineIsInView(window.ViewHwnd()));
 }
