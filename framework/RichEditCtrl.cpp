@@ -5,8 +5,6 @@ IMPLEMENT_DYNAMIC(CRichEditCtrl, CWnd)
 namespace
 {
 
-constexpr char kRichEditClass[] = "AfxRichEdit20A";
-
 BOOL LoadRichEditLibrary()
 {
     // The library stays loaded for the life of the process: its windows need it.
@@ -18,15 +16,9 @@ BOOL LoadRichEditLibrary()
 
 BOOL CRichEditCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
-    return CreateOfClass(kRichEditClass, 0, dwStyle, rect, pParentWnd, nID);
-}
-
-BOOL CRichEditCtrl::CreateOfClass(LPCSTR lpszClassName, UINT nExtraClassStyle, DWORD dwStyle,
-                                  const RECT& rect, CWnd* pParentWnd, UINT nID)
-{
-    if (!LoadRichEditLibrary() || !AfxRegisterSuperclass(RICHEDIT_CLASSA, lpszClassName, nExtraClassStyle))
+    if (!LoadRichEditLibrary())
         return FALSE;
-    return CWnd::CreateEx(0, lpszClassName, "", dwStyle, rect.left, rect.top, rect.right - rect.left,
+    return CWnd::CreateEx(0, RICHEDIT_CLASSA, "", dwStyle, rect.left, rect.top, rect.right - rect.left,
                           rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)));
 }

@@ -1,7 +1,9 @@
 // CRichEditCtrl: the RichEdit 2.0 control ("RichEdit20A" of riched20.dll), ANSI.
-// Created from a superclass of that window class, so the message map of a class
-// derived from this one sees the control's messages from WM_CREATE on, with the
-// control's own processing as the default. The methods are one message each.
+// The window is of that class itself (tools and screen readers know rich-edit
+// controls by their class name), subclassed as it is created, so the message map
+// of a class derived from this one sees the control's messages from WM_CREATE on,
+// with the control's own processing as the default. The methods are one message
+// each.
 //
 // Text positions count a line end as one character (GetTextLengthEx with
 // GTL_NUMCHARS); WM_GETTEXTLENGTH counts it as two and must not be mixed with them.
@@ -52,10 +54,4 @@ public:
     }
     // The selection to the clipboard.
     void Copy() { SendMessage(WM_COPY); }
-
-protected:
-    // Create from a superclass of the rich-edit class of the given name, with the
-    // class styles added (registered at the first use of the name).
-    BOOL CreateOfClass(LPCSTR lpszClassName, UINT nExtraClassStyle, DWORD dwStyle, const RECT& rect,
-                       CWnd* pParentWnd, UINT nID);
 };

@@ -76,7 +76,10 @@ CWindowMap& WindowMap()
 struct ThreadState
 {
     CWnd* pWndInit = nullptr; // object whose window is being created on this thread
-    MSG lastSentMsg = {};     // message being handled now, for CWnd::Default()
+    // Object whose window of a system class is being created, and that class.
+    CWnd* pWndSubclassInit = nullptr;
+    ATOM atomSubclassClass = 0;
+    MSG lastSentMsg = {}; // message being handled now, for CWnd::Default()
 };
 
 thread_local ThreadState t_state;
@@ -116,6 +119,18 @@ WNDPROC LookupSuperclass(LPCSTR lpszClassName)
             return g_superclasses[i].pfnOriginal;
     }
     return nullptr;
+}
+
+// The atom of a class whose windows another procedure than ours serves (a system
+// control by its own name), or 0 (our classes, unknown ones).
+ATOM ForeignClassAtom(HINSTANCE hInstance, LPCSTR lpszClassName)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    ATOM atom = static_cast<ATOM>(::GetClassInfoExA(hInstance, lpszClassName, &wc));
+    if (!atom)
+        atom = static_cast<ATOM>(::GetClassInfoExA(nullptr, lpszClassName, &wc));
+    return atom && wc.lpfnWndProc != &CWnd::AfxWndProc ? atom : 0;
 }
 
 } // namespace
@@ -207,9 +222,48 @@ HWND CWnd::Detach()
 {
     HWND hWnd = m_hWnd;
     if (hWnd)
+    {
+        if (m_bSubclassed &&
+            reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &CWnd::AfxWndProc)
+        {
+            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+            m_pfnSuper = nullptr;
+        }
         WindowMap().Remove(hWnd, this);
+    }
     m_hWnd = nullptr;
+    m_bSubclassed = false;
     return hWnd;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (!Attach(hWnd))
+        return FALSE;
+    // A window of one of our classes reaches the map already.
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) != &CWnd::AfxWndProc)
+    {
+        m_pfnSuper = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
+        m_bSubclassed = true;
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK CWnd::SubclassOnCreate(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    // The first window of the class asked for: windows the system makes meanwhile
+    // (an input-method window, say) keep their own procedures.
+    CWnd* pWnd = t_state.pWndSubclassInit;
+    const HWND hWnd = reinterpret_cast<HWND>(wParam);
+    if (nCode == HCBT_CREATEWND && pWnd && ::GetClassWord(hWnd, GCW_ATOM) == t_state.atomSubclassClass)
+    {
+        t_state.pWndSubclassInit = nullptr;
+        pWnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
+        pWnd->m_bSubclassed = true;
+    }
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA&)
@@ -239,6 +293,24 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
         return FALSE;
 
     m_pfnSuper = LookupSuperclass(cs.lpszClass);
+    m_bSubclassed = false;
+    // A system class by its own name: the window is subclassed as it is created
+    // (the computer-based-training hook sees it before its first message).
+    const ATOM atomForeign = m_pfnSuper ? 0 : ForeignClassAtom(cs.hInstance, cs.lpszClass);
+    HHOOK hHook = nullptr;
+    CWnd* pPrevSubclassInit = t_state.pWndSubclassInit;
+    const ATOM atomPrevSubclass = t_state.atomSubclassClass;
+    if (atomForeign)
+    {
+        hHook = ::SetWindowsHookExA(WH_CBT, &CWnd::SubclassOnCreate, nullptr, ::GetCurrentThreadId());
+        if (!hHook)
+        {
+            PostNcDestroy();
+            return FALSE;
+        }
+        t_state.pWndSubclassInit = this;
+        t_state.atomSubclassClass = atomForeign;
+    }
     CWnd* pPrevInit = t_state.pWndInit;
     t_state.pWndInit = this;
     HWND hWnd =
@@ -246,6 +318,12 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
                           cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     const bool bAttached = t_state.pWndInit != this;
     t_state.pWndInit = pPrevInit;
+    if (hHook)
+    {
+        ::UnhookWindowsHookEx(hHook);
+        t_state.pWndSubclassInit = pPrevSubclassInit;
+        t_state.atomSubclassClass = atomPrevSubclass;
+    }
     if (!hWnd)
     {
         // A window that got as far as its first message was destroyed through

@@ -5,7 +5,9 @@
 //
 // Attachment: CreateEx() leaves the object in a per-thread slot; the shared window
 // procedure attaches it to the handle at the first message the new window gets
-// (before WM_NCCREATE for some windows), so even WM_CREATE reaches the map. The
+// (before WM_NCCREATE for some windows), so even WM_CREATE reaches the map. A
+// window of a system class (a control by its own class name) is subclassed as it
+// is created, before its first message, to the same end. The
 // links live in one table of the process (no window property: under Wine each
 // property lookup is a server round trip, and every message needs one), and any
 // thread can find the object of a handle.
@@ -39,8 +41,10 @@ public:
     // The object attached to a window, or null.
     static CWnd* FromHandlePermanent(HWND hWnd);
 
-    // Creates the window and attaches this object. lpszClassName must be registered
-    // (AfxRegisterWndClass) or be a system class made ours with AfxRegisterSuperclass.
+    // Creates the window and attaches this object. lpszClassName is registered
+    // (AfxRegisterWndClass), a system class made ours with AfxRegisterSuperclass,
+    // or any other class, whose new window is then subclassed (the class's own
+    // procedure does the default processing).
     BOOL CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, int x, int y,
                   int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
     virtual BOOL Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
@@ -49,9 +53,13 @@ public:
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
     virtual BOOL DestroyWindow();
 
-    // Attaches an existing window (no message routing change) / gives it up.
+    // Attaches an existing window (no message routing change) / gives it up; a
+    // window this object subclassed gets its own procedure back.
     BOOL Attach(HWND hWnd);
     HWND Detach();
+    // Attaches an existing window and routes its messages through the map, with
+    // the window's own procedure as the default (undone by Detach).
+    BOOL SubclassWindow(HWND hWnd);
 
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // TRUE when the message map handled the message; *pResult holds the result.
@@ -110,8 +118,15 @@ protected:
     void OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu);
     void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu);
 
-    // Original window procedure of a superclassed system class, null otherwise.
+    // Original window procedure of a superclassed system class or of a subclassed
+    // window, null otherwise.
     WNDPROC m_pfnSuper = nullptr;
+
+private:
+    // Subclasses the window that CreateEx is creating, before its first message.
+    static LRESULT CALLBACK SubclassOnCreate(int nCode, WPARAM wParam, LPARAM lParam);
+    // This object subclassed its window (SubclassWindow, or a system class's CreateEx).
+    bool m_bSubclassed = false;
 };
 
 // Registers (once per process) a window class served by CWnd::AfxWndProc and

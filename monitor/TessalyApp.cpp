@@ -196,8 +196,11 @@ void CTessalyApp::OnOpenConsole()
 {
     if (!m_pMainWnd)
         return;
-    m_pMainWnd->ShowWindow(SW_SHOW);
+    // A minimised console comes back to its size (SW_SHOW would show it minimised),
+    // and in front of whatever the user was doing.
+    m_pMainWnd->ShowWindow(::IsIconic(m_pMainWnd->m_hWnd) ? SW_RESTORE : SW_SHOW);
     m_pMainWnd->UpdateWindow();
+    m_pMainWnd->SetForegroundWindow();
 }
 
 void CTessalyApp::OnExitMonitor()

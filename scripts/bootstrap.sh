@@ -4,8 +4,10 @@
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
+# fonts-liberation: Liberation Mono, metric-compatible with Courier New (the
+# console's face), which Wine does not bring.
 packages=(g++-mingw-w64-i686 cmake make googletest wine wine32:i386 xvfb xauth nsis
-          clang libclang-rt-14-dev g++)
+          clang libclang-rt-14-dev g++ fonts-liberation)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -27,12 +29,19 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 [ -f "$WINEPREFIX/system.reg" ] || { echo "bootstrap: Wine prefix was not created" >&2; exit 1; }
 
-settings_marker="$WINEPREFIX/.project-settings-1"
+# The marker's number goes up with every new setting, so that existing prefixes
+# get it too.
+settings_marker="$WINEPREFIX/.project-settings-2"
 if [ ! -f "$settings_marker" ]; then
     # A crash must end the process with a backtrace, never wait at a dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     # Without a window manager (Xvfb), managed windows cost ~2 s each to show or hide.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # "Courier New" is not in the prefix: Wine shows Liberation Mono in its place
+    # (same metrics), not a proportional face.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /t REG_SZ /d 'Liberation Mono' /f \
+        >/dev/null 2>&1
     wineserver -w
+    rm -f "$WINEPREFIX"/.project-settings-[0-9]*
     touch "$settings_marker"
 fi

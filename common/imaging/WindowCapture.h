@@ -2,7 +2,7 @@
 // an RGB image, through a 32-bit top-down DIB section.
 #pragma once
 
-#include "PngWriter.h"
+#include "RgbImage.h"
 
 #include <windows.h>
 

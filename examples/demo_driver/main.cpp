@@ -10,7 +10,7 @@
 // Paths are Windows paths. Exit code 0 when every step worked.
 #include "HostProcesses.h"
 #include "MonitorRemote.h"
-#include "PngWriter.h"
+#include "PngFile.h"
 
 #include <windows.h>
 

@@ -14,11 +14,6 @@ constexpr UINT_PTR kRepaintTimerId = 0x7E01;
 // a line end, usually in one piece.
 constexpr std::size_t kPieceChars = 8192 + 4;
 
-// The console's own rich-edit class: with a DC of its own, the control's layout
-// after every insertion does not fetch and give back a display DC (a costly pair
-// under Wine, with X server traffic); the DC lives as long as the control.
-constexpr char kConsoleClass[] = "TessalyConsoleEdit";
-
 constexpr char kConsoleFace[] = "Courier New";
 constexpr LONG kConsoleHeightTwips = 200;
 
@@ -47,12 +42,19 @@ void CConsoleRichEdit::AppendText(const char* pszText, const COLORREF& crColour,
     if (!m_hWnd || !pszText)
         return;
     DeferRepaint();
+    const CUserView view = BeginAppend();
 
     CHARFORMATA cf = {};
     cf.dwMask = CFM_COLOR | CFM_BOLD | CFM_UNDERLINE;
     cf.dwEffects = (bBold ? CFE_BOLD : 0) | (bUnderline ? CFE_UNDERLINE : 0); // no CFE_AUTOCOLOR
     cf.crTextColor = crColour;
+    InsertAtEnd(pszText, cf);
 
+    EndAppend(view);
+}
+
+void CConsoleRichEdit::InsertAtEnd(const char* pszText, CHARFORMATA& cf)
+{
     Console::CLineEndNormaliser text(pszText);
     char szPiece[kPieceChars];
     for (std::size_t cch = text.Next(szPiece, sizeof(szPiece)); cch > 0;
@@ -69,15 +71,71 @@ void CConsoleRichEdit::AppendText(const char* pszText, const COLORREF& crColour,
     }
 }
 
+int CConsoleRichEdit::VerticalScrollPos(BOOL* pbAtEnd) const
+{
+    SCROLLINFO si = {};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    // The control hides its scroll bar while the whole text is in view.
+    if (!(GetStyle() & WS_VSCROLL) || !::GetScrollInfo(m_hWnd, SB_VERT, &si))
+    {
+        *pbAtEnd = TRUE;
+        return 0;
+    }
+    // The last position the bar offers is nMax - nPage + 1; one pixel short of it
+    // still counts as the end.
+    *pbAtEnd = si.nPos + static_cast<int>(si.nPage) >= si.nMax;
+    return si.nPos;
+}
+
+BOOL CConsoleRichEdit::UpdateFollowState(CHARRANGE& selection)
+{
+    SendMessage(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    BOOL bAtEnd = FALSE;
+    const int nPos = VerticalScrollPos(&bAtEnd);
+    // At the end: nothing selected, and the view at the bottom or, while following,
+    // still where the last append left it (a control that is not painted may leave
+    // the scrolling to whoever paints it). A caret elsewhere goes to the end.
+    m_bFollowTail =
+        selection.cpMin == selection.cpMax && (bAtEnd || (m_bFollowTail && nPos == m_nScrollPosAfterAppend));
+    return m_bFollowTail;
+}
+
+CConsoleRichEdit::CUserView CConsoleRichEdit::BeginAppend()
+{
+    CUserView view;
+    view.bFollow = UpdateFollowState(view.selection);
+    if (!view.bFollow)
+        view.nFirstVisibleLine = static_cast<long>(SendMessage(EM_GETFIRSTVISIBLELINE));
+    return view;
+}
+
+void CConsoleRichEdit::EndAppend(const CUserView& view)
+{
+    BOOL bAtEnd = FALSE;
+    if (view.bFollow)
+    {
+        // Scrolled once for many lines: on screen by the repaint of the burst,
+        // hidden before the console is painted next.
+        if (!m_bRepaintPending)
+            m_bScrollBeforePaint = TRUE;
+    }
+    else
+    {
+        // The user's selection back, then the user's view (moving the selection
+        // may have scrolled).
+        SendMessage(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&view.selection));
+        const long nFirstVisibleLine = static_cast<long>(SendMessage(EM_GETFIRSTVISIBLELINE));
+        if (nFirstVisibleLine != view.nFirstVisibleLine)
+            LineScroll(static_cast<int>(view.nFirstVisibleLine - nFirstVisibleLine));
+    }
+    m_nScrollPosAfterAppend = VerticalScrollPos(&bAtEnd);
+}
+
 BOOL CConsoleRichEdit::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
     m_dwCreateStyle = dwStyle;
-    return CreateControl(dwStyle, rect, pParentWnd, nID);
-}
-
-BOOL CConsoleRichEdit::CreateControl(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
-{
-    return CreateOfClass(kConsoleClass, CS_OWNDC, dwStyle, rect, pParentWnd, nID);
+    return CRichEditCtrl::Create(dwStyle, rect, pParentWnd, nID);
 }
 
 void CConsoleRichEdit::ClearText()
@@ -91,6 +149,10 @@ void CConsoleRichEdit::ClearText()
         ReplaceSel("", FALSE);
     }
     m_nSavedLength = 0;
+    // An empty console follows its end again.
+    m_bFollowTail = TRUE;
+    m_bScrollBeforePaint = FALSE;
+    m_nScrollPosAfterAppend = 0;
 }
 
 BOOL CConsoleRichEdit::ReplaceWithEmptyControl()
@@ -118,9 +180,9 @@ BOOL CConsoleRichEdit::ReplaceWithEmptyControl()
     KillTimer(kRepaintTimerId);
     m_bRepaintPending = FALSE;
     Detach();
-    if (!CreateControl(dwStyle, rc, pParent, nID))
+    if (!CRichEditCtrl::Create(dwStyle, rc, pParent, nID))
     {
-        Attach(hOld);
+        SubclassWindow(hOld);
         m_bRepaintPending = bRepaintPending;
         if (bRepaintPending)
             SetTimer(kRepaintTimerId, kRepaintMs);
@@ -160,9 +222,29 @@ void CConsoleRichEdit::FlushRepaint()
     m_bRepaintPending = FALSE;
     KillTimer(kRepaintTimerId);
     SendMessage(WM_SETREDRAW, TRUE);
-    SendMessage(EM_SCROLLCARET);
+    ScrollToEndIfFollowing();
     // At once: a stream of lines would otherwise keep the paint message waiting.
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+}
+
+void CConsoleRichEdit::ScrollToEndIfFollowing()
+{
+    // Only for a user who is at the end: one who reads or selects meanwhile keeps
+    // the view.
+    m_bScrollBeforePaint = FALSE;
+    CHARRANGE selection;
+    if (!UpdateFollowState(selection))
+        return;
+    SendMessage(EM_SCROLLCARET);
+    BOOL bAtEnd = FALSE;
+    m_nScrollPosAfterAppend = VerticalScrollPos(&bAtEnd);
+}
+
+LRESULT CConsoleRichEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT && m_bScrollBeforePaint)
+        ScrollToEndIfFollowing();
+    return CRichEditCtrl::WindowProc(message, wParam, lParam);
 }
 
 void CConsoleRichEdit::OnTimer(UINT_PTR nIDEvent)

@@ -3,6 +3,12 @@
 // while the window is on screen, paints a burst of appended lines together a
 // moment later instead of once per line.
 //
+// It follows its end only while the user is there: with nothing selected and the
+// view at the bottom (as after creation, a clear, Ctrl+End) appended text scrolls
+// into view and the caret goes to the end; while the user has a selection or has
+// scrolled away, text arrives below and leaves the selection and the first
+// visible line alone.
+//
 // Clearing replaces the control window by a new, empty one (same id, place,
 // styles, font and limit; the object stays the same, the handle changes): Wine's
 // rich edit takes seconds to delete a long text (about 2.5 s for 800,000
@@ -26,7 +32,8 @@ public:
     static constexpr long kTextLimit = 16L * 1024 * 1024;
 
     // Inserts the text at the end in the colour given, underlined and bold as
-    // asked, and leaves the caret at the end. Line ends of every kind become
+    // asked; a console that follows its end has the caret there afterwards, any
+    // other keeps the user's selection and view. Line ends of every kind become
     // "\r\n". The text is in the control when this returns. (Plain character
     // pointer: this code has no string class.)
     void AppendText(const char* pszText, const COLORREF& crColour, BOOL bUnderline, BOOL bBold);
@@ -41,6 +48,8 @@ public:
 
     // Remembers the style, for the control that replaces this one at a clear.
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) override;
+    // Brings the end into view before a hidden console that follows it is painted.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     // Default font: Courier New, 10 points; the text limit raised.
@@ -50,9 +59,28 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // What the user had before an append: whether the console follows its end,
+    // and otherwise the selection and the first visible line to give back.
+    struct CUserView
+    {
+        BOOL bFollow = TRUE;
+        CHARRANGE selection = {0, 0};
+        long nFirstVisibleLine = 0;
+    };
+    CUserView BeginAppend();
+    // The text at the end, in pieces, each in the format given.
+    void InsertAtEnd(const char* pszText, CHARFORMATA& cf);
+    // Has a following console scrolled to its end (by the next repaint), or gives
+    // the user back the selection and view.
+    void EndAppend(const CUserView& view);
+    void ScrollToEndIfFollowing();
+    // Decides from the selection and the view whether the console follows its
+    // end now; the selection as it is.
+    BOOL UpdateFollowState(CHARRANGE& selection);
+    // The vertical scroll position; *pbAtEnd: the view shows the end.
+    int VerticalScrollPos(BOOL* pbAtEnd) const;
     // Stops painting until the repaint timer (only while the window is on screen).
     void DeferRepaint();
-    BOOL CreateControl(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     // Puts a new, empty control in this one's place; FALSE (nothing changed) when
     // it cannot be created.
     BOOL ReplaceWithEmptyControl();
@@ -61,4 +89,7 @@ private:
     long m_nSavedLength = 0;
     BOOL m_bRepaintPending = FALSE;
     DWORD m_dwPendingSince = 0;
+    BOOL m_bFollowTail = TRUE;
+    BOOL m_bScrollBeforePaint = FALSE;
+    int m_nScrollPosAfterAppend = 0; // where the last append left the view
 };

@@ -3,6 +3,7 @@
 // icon and staying resident in debug mode, and the console as a user sees it.
 #include "AppMonIds.h"
 #include "MonitorProcess.h"
+#include "Polling.h"
 #include "TestInstallation.h"
 #include "TestPipeClient.h"
 
@@ -15,6 +16,7 @@ namespace
 {
 
 constexpr char kAppTitle[] = "Marvane ZOV Application Monitor";
+constexpr UINT kOpenConsoleCommand = 32771;
 constexpr UINT kExitMonitorCommand = 32772;
 constexpr char kClsidKey[] = "CLSID\\{E2156BC5-6423-46F8-8B16-B6B1D88558E5}";
 
@@ -262,4 +264,27 @@ TEST_F(MonitorProgramTest, TheConsoleShowsBannerClientLinesAndNotesInOrder)
               "Client 43 is being cleaned up.\r\nClient 43 removed.\r\nClean-up handled.\r\n"
               "Client record freed.\r\n",
               monitor.ConsoleText());
+}
+
+TEST_F(MonitorProgramTest, OpenConsoleRestoresAMinimisedConsoleAndBringsItToTheFront)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    const HWND hFrame = monitor.WaitForFrame();
+    ASSERT_NE(nullptr, hFrame);
+    ::PostMessageA(hFrame, WM_COMMAND, kOpenConsoleCommand, 0);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(hFrame) != FALSE; }, 5000));
+    ::ShowWindowAsync(hFrame, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsIconic(hFrame) != FALSE; }, 5000));
+    // The user works in another window meanwhile.
+    const HWND hOther = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
+                                          nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hOther);
+    ::SetForegroundWindow(hOther);
+
+    ::PostMessageA(hFrame, WM_COMMAND, kOpenConsoleCommand, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsIconic(hFrame) && ::GetForegroundWindow() == hFrame; }, 5000))
+        << "minimised " << ::IsIconic(hFrame) << ", in front " << (::GetForegroundWindow() == hFrame);
+    EXPECT_TRUE(::IsWindowVisible(hFrame));
+    ::DestroyWindow(hOther);
 }

@@ -1,6 +1,5 @@
 #include "ConsoleTestSupport.h"
 
-#include "AboutDlg.h"
 #include "MessagePump.h"
 #include "MonitorGlobals.h"
 #include "resource.h"
@@ -8,26 +7,9 @@
 CConsoleTestApp theApp;
 
 BEGIN_MESSAGE_MAP(CConsoleTestApp, CWinApp)
-ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 ON_COMMAND(ID_OPEN_CONSOLE, OnOpenConsole)
 ON_COMMAND(ID_EXIT_MONITOR, OnExitMonitor)
 END_MESSAGE_MAP()
-
-void CConsoleTestApp::OnAppAbout()
-{
-    ++m_nAboutBoxes;
-    CAboutDlg dialog;
-    dialog.DoModal();
-}
-
-void CConsoleTestApp::OnOpenConsole()
-{
-    if (m_pMainWnd)
-    {
-        m_pMainWnd->ShowWindow(SW_SHOW);
-        m_pMainWnd->UpdateWindow();
-    }
-}
 
 void CConsoleTestApp::OnExitMonitor()
 {
@@ -87,7 +69,8 @@ LRESULT CConsoleWindow::Command(UINT nID) const
 
 void CConsoleWindow::Show() const
 {
-    ::SendMessageA(m_hFrame, WM_COMMAND, ID_OPEN_CONSOLE, 0);
+    ::ShowWindow(m_hFrame, SW_SHOW);
+    ::UpdateWindow(m_hFrame);
     ::SetWindowPos(m_hFrame, nullptr, 0, 0, 640, 400, SWP_NOZORDER | SWP_NOACTIVATE);
     PumpFor(50);
 }

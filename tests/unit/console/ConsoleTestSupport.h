@@ -1,7 +1,8 @@
-// Helpers of the console tests: an application object with the three commands the
-// monitor's own handles, the main frame made the way start-up makes it, reading
-// the console back (text as a saved file has it, character formats), and bounded
-// message pumps.
+// Helpers of the console tests: an application object that counts the Open
+// Console commands reaching it and closes the frame on Exit (the monitor's own
+// handlers are tested in the real program), the main frame made the way start-up
+// makes it, reading the console back (text as a saved file has it, character
+// formats), and bounded message pumps.
 #pragma once
 
 #include "MainFrm.h"
@@ -13,11 +14,10 @@
 class CConsoleTestApp : public CWinApp
 {
 public:
-    int m_nAboutBoxes = 0;
+    int m_nOpenConsoles = 0;
 
-    // As the monitor's application object does them.
-    void OnAppAbout();
-    void OnOpenConsole();
+    void OnOpenConsole() { ++m_nOpenConsoles; }
+    // The frame's real close, as the pipe server's Exit needs it.
     void OnExitMonitor();
 
     DECLARE_MESSAGE_MAP()
@@ -47,6 +47,7 @@ public:
     // One console line, sent as the pipe server's threads send it.
     LRESULT Send(WPARAM nClass, const char* pszText) const;
     LRESULT Command(UINT nID) const;
+    // Shows the frame as Open Console does, at a size of its own.
     void Show() const;
     void Destroy();
 

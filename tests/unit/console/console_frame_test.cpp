@@ -1,9 +1,9 @@
 // The main frame: its parts and styles, the Copy command's state in the menu and
-// the tool bar, hiding on close, the real Exit, the About box, lines from many
-// threads, its own pipe listener, the tray icon in debug mode, and painting a
-// burst of lines together while the window is on screen.
+// the tool bar, hiding on close, the real close, lines from many threads, its own
+// pipe listener, the tray icon in debug mode, painting a burst of lines together
+// while the window is on screen, and following the end only while the user is
+// there.
 #include "ConsoleTestSupport.h"
-#include "DialogWatcher.h"
 #include "MainWindowLink.h"
 #include "MonitorGlobals.h"
 #include "TestPipeClient.h"
@@ -107,17 +107,13 @@ TEST(ConsoleFrame, PartsStylesAndIdsAsStartUpCreatesThem)
     EXPECT_NE(0, ::SendMessageA(hFrame, WM_GETICON, ICON_SMALL, 0));
     EXPECT_EQ(0, ::SendMessageA(hFrame, WM_GETICON, ICON_BIG, 0));
 
-    // The console: rich edit 2.0, the pane id, its styles, read-only, sunken.
+    // The console: rich edit 2.0 by its standard class name (screen readers and
+    // tools recognise it by that), the pane id, its styles, read-only, sunken.
     const HWND hView = window.ViewHwnd();
     ASSERT_NE(nullptr, hView);
     EXPECT_EQ(pFrame->m_wndView.m_hWnd, hView);
-    WNDCLASSEXA info = {};
-    info.cbSize = sizeof(info);
-    ASSERT_TRUE(::GetClassInfoExA(::GetModuleHandleA(nullptr), ClassOf(hView).c_str(), &info));
-    WNDCLASSEXA system = {};
-    system.cbSize = sizeof(system);
-    ASSERT_TRUE(::GetClassInfoExA(nullptr, "RichEdit20A", &system));
-    EXPECT_EQ(system.cbWndExtra, info.cbWndExtra) << "made from RichEdit20A";
+    EXPECT_EQ("RichEdit20A", ClassOf(hView));
+    EXPECT_EQ(0u, ::GetClassLongA(hView, GCL_STYLE) & CS_OWNDC);
     const DWORD dwViewStyle = static_cast<DWORD>(::GetWindowLongA(hView, GWL_STYLE));
     EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_VISIBLE | ES_MULTILINE),
               dwViewStyle & (WS_CHILD | WS_VISIBLE | ES_MULTILINE));
@@ -135,22 +131,13 @@ TEST(ConsoleFrame, PartsStylesAndIdsAsStartUpCreatesThem)
     ASSERT_NE(nullptr, hToolBar);
     EXPECT_EQ(0x50402834u,
               pFrame->m_wndToolBar.GetBarStyle() | (pFrame->m_wndToolBar.GetStyle() & 0xF0000000u));
-    ASSERT_EQ(4, ::SendMessageA(hToolBar, TB_BUTTONCOUNT, 0, 0));
-    const int expectedButtons[] = {ID_CLEAR_MESSAGES, ID_FILE_SAVE, 0, ID_EDIT_COPY};
-    for (int i = 0; i < 4; ++i)
-    {
-        TBBUTTON button = {};
-        ::SendMessageA(hToolBar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
-        EXPECT_EQ(expectedButtons[i], expectedButtons[i] ? button.idCommand : 0) << "button " << i;
-        EXPECT_EQ(expectedButtons[i] == 0, (button.fsStyle & TBSTYLE_SEP) != 0) << "button " << i;
-    }
+    EXPECT_EQ(4, ::SendMessageA(hToolBar, TB_BUTTONCOUNT, 0, 0)) << "made from the program's tool bar";
     const HWND hStatusBar = ::GetDlgItem(hFrame, AFX_IDW_STATUS_BAR);
     ASSERT_NE(nullptr, hStatusBar);
     EXPECT_EQ(static_cast<DWORD>(CBRS_BOTTOM), pFrame->m_wndStatusBar.GetBarStyle());
     EXPECT_EQ(4, ::SendMessageA(hStatusBar, SB_GETPARTS, 0, 0));
 
-    // The menu of four pop-ups, and the window published to the pipe server.
-    EXPECT_EQ(4, ::GetMenuItemCount(::GetMenu(hFrame)));
+    // The window published to the pipe server.
     EXPECT_EQ(hFrame, MainWindowLink().GetWindow());
     EXPECT_FALSE(MainWindowLink().IsDebugMode());
     EXPECT_NE(nullptr, pFrame->m_hListenerThread);
@@ -265,7 +252,7 @@ TEST(ConsoleFrame, ClosingOnlyHidesAndLinesKeepArriving)
     EXPECT_EQ("while hidden 99\r\n", text.substr(text.size() - 17));
 
     // Opened again, it shows the newest lines.
-    window.Command(ID_OPEN_CONSOLE);
+    window.Show();
     EXPECT_TRUE(::IsWindowVisible(window.Hwnd()));
     EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(window.ViewHwnd()) != FALSE; }, 1000));
     EXPECT_TRUE(LastLineIsInView(window.ViewHwnd()));
@@ -277,7 +264,7 @@ TEST(ConsoleFrame, ExitDestroysTheWindowAndWithdrawsItFromThePipeServer)
     ASSERT_NE(nullptr, window.Frame());
     const HWND hFrame = window.Hwnd();
     ASSERT_EQ(hFrame, MainWindowLink().GetWindow());
-    window.Command(ID_EXIT_MONITOR); // the application object's real close
+    window.Command(ID_EXIT_MONITOR);
     EXPECT_FALSE(::IsWindow(hFrame));
     EXPECT_EQ(nullptr, theApp.m_pMainWnd);
     EXPECT_EQ(nullptr, MainWindowLink().GetWindow());
@@ -285,32 +272,6 @@ TEST(ConsoleFrame, ExitDestroysTheWindowAndWithdrawsItFromThePipeServer)
     MSG msg;
     EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the message loop ends";
     DrainQuit();
-}
-
-TEST(ConsoleFrame, AboutBoxShowsTheProgramAndClosesWithOk)
-{
-    CConsoleWindow window;
-    ASSERT_NE(nullptr, window.Frame());
-    std::string title;
-    std::string notice;
-    CDialogWatcher watcher([&](HWND hDlg) {
-        notice = WindowText(::GetDlgItem(hDlg, IDC_ABOUT_NOTICE));
-        for (HWND hChild = ::GetWindow(hDlg, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
-        {
-            if (WindowText(hChild) == "Marvane ZOV Application Monitor")
-                title = WindowText(hChild);
-        }
-        ClickDialogButton(hDlg, IDOK);
-    });
-    window.Command(ID_APP_ABOUT);
-    watcher.Join();
-    EXPECT_TRUE(watcher.m_bFound);
-    EXPECT_FALSE(watcher.m_bHadToCancel);
-    EXPECT_EQ("About Tessaly", watcher.m_strCaption);
-    EXPECT_EQ(window.Hwnd(), watcher.m_hOwner);
-    EXPECT_EQ("Marvane ZOV Application Monitor", title);
-    EXPECT_FALSE(notice.empty());
-    EXPECT_EQ(1, theApp.m_nAboutBoxes);
 }
 
 TEST(ConsoleFrame, LinesFromEightThreadsAtOnceAllArriveWhole)
@@ -484,11 +445,105 @@ TEST(ConsoleFrame, DebugModeAddsTheTrayIconWhoseCommandsReachTheFrame)
     EXPECT_EQ(static_cast<UINT>(WM_TRAYNOTIFY), pFrame->m_trayIcon.GetCallbackMessage());
     EXPECT_EQ(pFrame, pFrame->m_trayIcon.GetCommandTarget());
 
-    // A double click opens the console (the default item, "Open Console").
+    // A double click sends the default item, "Open Console", to the application.
+    const int nOpenedBefore = theApp.m_nOpenConsoles;
     EXPECT_EQ(1, ::SendMessageA(hTray, WM_TRAYNOTIFY, IDR_TRAYMENU, WM_LBUTTONDBLCLK));
-    EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(window.Hwnd()) != FALSE; }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return theApp.m_nOpenConsoles == nOpenedBefore + 1; }, 3000));
 
     window.Destroy();
     EXPECT_FALSE(::IsWindow(hTray));
     EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &nid)) << "the icon went with the frame";
+}
+
+namespace
+{
+
+CHARRANGE SelectionOf(HWND hView)
+{
+    CHARRANGE range = {};
+    ::SendMessageA(hView, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+bool operator==(const CHARRANGE& a, const CHARRANGE& b)
+{
+    return a.cpMin == b.cpMin && a.cpMax == b.cpMax;
+}
+
+long FirstVisibleLine(HWND hView)
+{
+    return static_cast<long>(::SendMessageA(hView, EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+
+// Lines as hosts send them, then painted as the console paints a burst.
+void SendPaintedLines(const CConsoleWindow& window, int nLines, WPARAM nClass)
+{
+    for (int i = 0; i < nLines; ++i)
+        window.Send(nClass, ("line " + std::to_string(i)).c_str());
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(window.ViewHwnd()) != FALSE; }, 1000));
+}
+
+} // namespace
+
+TEST(ConsoleFollow, LinesScrollIntoViewOnlyWhileTheUserIsAtTheEnd)
+{
+    CConsoleWindow window;
+    ASSERT_NE(nullptr, window.Frame());
+    window.Show();
+    const HWND hView = window.ViewHwnd();
+    SendPaintedLines(window, 100, 0);
+    ASSERT_TRUE(LastLineIsInView(hView)) << "a new console follows its end";
+
+    // A selection: lines arrive below it, the view and the selection stay, the
+    // scroll bar grows, Copy copies what the user chose, colours stay put.
+    const long nLineStart =
+        static_cast<long>(::SendMessageA(hView, EM_LINEINDEX, FirstVisibleLine(hView) + 2, 0));
+    CHARRANGE chosen = {nLineStart, nLineStart + 4};
+    ::SendMessageA(hView, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&chosen));
+    const long nFirstVisible = FirstVisibleLine(hView);
+    SCROLLINFO before = {sizeof(SCROLLINFO), SIF_RANGE, 0, 0, 0, 0, 0};
+    ::GetScrollInfo(hView, SB_VERT, &before);
+    const long nRedStart = PositionCount(hView);
+    SendPaintedLines(window, 30, 2);
+    EXPECT_TRUE(chosen == SelectionOf(hView));
+    EXPECT_EQ(nFirstVisible, FirstVisibleLine(hView));
+    SCROLLINFO after = before;
+    ::GetScrollInfo(hView, SB_VERT, &after);
+    EXPECT_GT(after.nMax, before.nMax);
+    SetClipboardText("nothing copied");
+    window.Command(ID_EDIT_COPY);
+    EXPECT_EQ("line", ClipboardText());
+    EXPECT_EQ(RGB(0, 0, 0), FormatAt(hView, nRedStart - 1).crTextColor);
+    EXPECT_EQ(RGB(255, 0, 0), FormatAt(hView, nRedStart).crTextColor);
+
+    // Ctrl+End: followed again.
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] |= 0x80;
+    ::SetKeyboardState(keys);
+    ::SendMessageA(hView, WM_KEYDOWN, VK_END, 1);
+    keys[VK_CONTROL] &= 0x7F;
+    ::SetKeyboardState(keys);
+    SendPaintedLines(window, 10, 0);
+    EXPECT_TRUE(LastLineIsInView(hView));
+
+    // Scrolled up, nothing selected: the caret and the view stay.
+    ::SendMessageA(hView, WM_VSCROLL, SB_PAGEUP, 0);
+    const CHARRANGE caret = SelectionOf(hView);
+    const long nScrolledTo = FirstVisibleLine(hView);
+    SendPaintedLines(window, 30, 0);
+    EXPECT_TRUE(caret == SelectionOf(hView));
+    EXPECT_EQ(nScrolledTo, FirstVisibleLine(hView));
+
+    // The scroll bar back at the bottom: followed again, the caret to the end.
+    ::SendMessageA(hView, WM_VSCROLL, SB_BOTTOM, 0);
+    SendPaintedLines(window, 10, 0);
+    EXPECT_TRUE(LastLineIsInView(hView));
+    EXPECT_EQ(PositionCount(hView), SelectionOf(hView).cpMin);
+
+    // Scrolled up, then cleared: the new text is followed.
+    ::SendMessageA(hView, WM_VSCROLL, SB_PAGEUP, 0);
+    window.Command(ID_CLEAR_MESSAGES);
+    SendPaintedLines(window, 100, 0);
+    EXPECT_TRUE(LastLineIsInView(window.ViewHwnd()));
 }

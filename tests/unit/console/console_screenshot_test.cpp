@@ -2,6 +2,7 @@
 // into a PNG (CONSOLE_SCREENSHOT_PATH, under the build folder) for people to look
 // at; the test checks that each class's colour really reached the screen.
 #include "ConsoleTestSupport.h"
+#include "PngFile.h"
 #include "WindowCapture.h"
 
 #include <gtest/gtest.h>

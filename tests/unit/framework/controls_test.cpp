@@ -75,22 +75,28 @@ TEST(RichEdit, DerivedCreateHandlerRunsOnTheRichEditClass)
     ASSERT_TRUE(edit.Create(WS_POPUP | ES_MULTILINE, rc, nullptr, 0)); // a pop-up: no id
     EXPECT_EQ(1, edit.m_nCreates);
 
-    // Made from the system class, with the system class's procedure underneath.
+    // The system class itself, the window subclassed to our procedure.
     char szClass[64] = "";
     ::GetClassNameA(edit.m_hWnd, szClass, sizeof(szClass));
-    WNDCLASSEXA ours = {};
-    WNDCLASSEXA system = {};
-    ours.cbSize = system.cbSize = sizeof(WNDCLASSEXA);
-    ASSERT_TRUE(::GetClassInfoExA(::GetModuleHandleA(nullptr), szClass, &ours));
-    ASSERT_TRUE(::GetClassInfoExA(nullptr, "RichEdit20A", &system));
-    EXPECT_EQ(system.cbWndExtra, ours.cbWndExtra);
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(&CWnd::AfxWndProc), ours.lpfnWndProc);
+    EXPECT_STREQ("RichEdit20A", szClass);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(&CWnd::AfxWndProc),
+              reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(edit.m_hWnd, GWLP_WNDPROC)));
 
     CHARFORMATA cf = {};
     cf.cbSize = sizeof(cf);
     edit.SendMessage(EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
     EXPECT_STREQ("Courier New", cf.szFaceName);
     EXPECT_EQ(200, cf.yHeight);
+
+    // Given up, the window gets its own procedure back (its last messages must
+    // reach the control); taken again, it is ours again.
+    const HWND hWnd = edit.Detach();
+    EXPECT_NE(reinterpret_cast<WNDPROC>(&CWnd::AfxWndProc),
+              reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)));
+    ASSERT_TRUE(edit.SubclassWindow(hWnd));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(&CWnd::AfxWndProc),
+              reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)));
+    EXPECT_EQ(0, edit.SendMessage(WM_GETTEXTLENGTH)) << "the control's own processing underneath";
 }
 
 TEST(RichEdit, ConsoleOperationsOnAReadOnlyControl)
