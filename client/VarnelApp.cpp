@@ -4,12 +4,11 @@
 #include "InstallLocation.h"
 #include "InstallRegistry.h"
 #include "LoggingConfiguration.h"
+#include "MonitorMutex.h"
 #include "PipeClient.h"
 
 namespace
 {
-
-constexpr const char kMonitorMutexName[] = "ZOVQUORRA";
 
 constexpr const char kNotInstalledText[] =
     "The log monitoring system is not properly installed on this computer: its registry key "
@@ -91,7 +90,7 @@ BOOL CVarnelApp::InitInstance()
 {
     CClientState& state = ClientState();
     // Only the monitor creates this mutex: null when no monitor runs.
-    state.m_hMonitorMutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kMonitorMutexName);
+    state.m_hMonitorMutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, Protocol::kMonitorMutexName);
     state.m_libraryLock.Create();
     return TRUE;
 }
