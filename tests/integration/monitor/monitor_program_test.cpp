@@ -1,6 +1,7 @@
-// The real Tessaly.exe as a whole program: the registration run, one monitor at a
-// time, the installation error box, self-termination outside debug mode, the tray
-// icon and staying resident in debug mode, and the console as a user sees it.
+// The real Tessaly.exe as a whole program: the registration run and the
+// registration on an ordinary start, one monitor at a time, the installation
+// error box, self-termination outside debug mode, the tray icon and staying
+// resident in debug mode, and the console as a user sees it.
 #include "AppMonIds.h"
 #include "MonitorProcess.h"
 #include "TestInstallation.h"
@@ -100,6 +101,18 @@ TEST_F(MonitorProgramTest, RegistrationRunWritesTheClassAndEndsInAnyLetterCase)
         EXPECT_NE(std::string::npos, LocalServerPath().find("Tessaly.exe")) << pszSwitch;
         EXPECT_EQ(nullptr, FindProcessWindow(monitor.ProcessId(), "Tessaly"));
     }
+}
+
+TEST_F(MonitorProgramTest, AnOrdinaryStartRegistersTheClassWithTheProgramsPath)
+{
+    DeleteClassRegistration();
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    std::string strProgram = BuiltProgramPath("Tessaly.exe");
+    if (strProgram.find(' ') != std::string::npos)
+        strProgram = "\"" + strProgram + "\"";
+    EXPECT_EQ(0, lstrcmpiA(strProgram.c_str(), LocalServerPath().c_str())) << LocalServerPath();
 }
 
 TEST_F(MonitorProgramTest, RegisterFollowedByMoreIsAnOrdinaryStart)
