@@ -175,12 +175,10 @@ int CTessalyApp::ExitInstance()
 
     DeleteAppMon();
 
-    // The companion library is told the logger is gone before it is freed.
-    if (g_pLogger && m_pfnSetLogger)
-        m_pfnSetLogger(nullptr);
     g_pLogger = nullptr;
     CaptureLoggerGate();
-    m_loggers.DeleteAll();
+    // The companion library is told the loggers are gone before they are freed.
+    Marvane::NativeLogging::WithdrawAndDeleteLoggers(m_loggers, m_pfnSetLogger);
 
     AfxOleTerm(); // also withdraws the class object from COM
     return CWinApp::ExitInstance();

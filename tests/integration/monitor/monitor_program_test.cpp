@@ -1,7 +1,7 @@
 // The real Tessaly.exe as a whole program: the registration run and the
 // registration on an ordinary start, one monitor at a time, the installation
-// error box, self-termination outside debug mode, the tray icon and staying
-// resident in debug mode, and the console as a user sees it.
+// error box, the companion library, self-termination outside debug mode, the tray
+// icon and staying resident in debug mode, and the console as a user sees it.
 #include "AppMonIds.h"
 #include "MonitorProcess.h"
 #include "TestInstallation.h"
@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,22 @@ void DeleteClassRegistration()
 {
     ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kClsidKey);
     ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "Tessaly.AppMon");
+}
+
+// The monitor's installation error box, once it shows; null after 15 s.
+HWND WaitForInstallationBox(const CMonitorProcess& monitor)
+{
+    HWND hBox = nullptr;
+    for (int i = 0; i < 300 && !hBox; ++i, ::Sleep(50))
+        hBox = FindProcessWindow(monitor.ProcessId(), kAppTitle, "#32770");
+    return hBox;
+}
+
+std::string BoxText(HWND hBox)
+{
+    char szText[512] = "";
+    ::GetDlgItemTextA(hBox, 0xFFFF, szText, sizeof(szText));
+    return szText;
 }
 
 BOOL CALLBACK CollectTrayIcon(HWND hWnd, LPARAM lParam)
@@ -157,13 +175,9 @@ TEST_F(MonitorProgramTest, MissingInstallationShowsTheErrorBoxThenStartsWithAnEm
     CTestInstallation noKey(CTestInstallation::Kind::kNoKey);
     CMonitorProcess monitor;
     ASSERT_TRUE(monitor.Start());
-    HWND hBox = nullptr;
-    for (int i = 0; i < 300 && !hBox; ++i, ::Sleep(50))
-        hBox = FindProcessWindow(monitor.ProcessId(), kAppTitle, "#32770");
+    const HWND hBox = WaitForInstallationBox(monitor);
     ASSERT_NE(nullptr, hBox) << "the installation error box";
-    char szText[512] = "";
-    ::GetDlgItemTextA(hBox, 0xFFFF, szText, sizeof(szText));
-    EXPECT_NE(std::string::npos, std::string(szText).find("not properly installed")) << szText;
+    EXPECT_NE(std::string::npos, BoxText(hBox).find("not properly installed")) << BoxText(hBox);
     EXPECT_EQ(nullptr, monitor.WaitForFrame(1000)) << "start-up waits for the box";
     ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
 
@@ -275,4 +289,68 @@ TEST_F(MonitorProgramTest, TheConsoleShowsBannerClientLinesAndNotesInOrder)
               "Client 43 is being cleaned up.\r\nClient 43 removed.\r\nClean-up handled.\r\n"
               "Client record freed.\r\n",
               monitor.ConsoleText());
+}
+
+TEST_F(MonitorProgramTest, AMissingCompanionLibraryAddsItsLineToTheBoxAndStartUpGoesOn)
+{
+    ASSERT_TRUE(::DeleteFileA((m_installation.Directory() + "ZOVNativeLogging.dll").c_str()));
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    const HWND hBox = WaitForInstallationBox(monitor);
+    ASSERT_NE(nullptr, hBox);
+    const std::string strText = BoxText(hBox);
+    EXPECT_NE(std::string::npos, strText.find("not properly installed")) << strText;
+    EXPECT_NE(std::string::npos, strText.find("\nThe companion library ZOVNativeLogging.dll was not found"))
+        << strText;
+    ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    EXPECT_TRUE(monitor.WaitForConsoleText("Banner line 8")) << "the catalogue is still read";
+}
+
+// The companion library of the installation gets the monitor's logger, which
+// writes into the console (in the monitor's own layout, the word kept), and is
+// told before the logger goes at exit.
+TEST_F(MonitorProgramTest, TheCompanionGetsTheLoggerWritesThroughItAndIsToldWhenItGoes)
+{
+    char szTemp[MAX_PATH];
+    ::GetTempPathA(sizeof(szTemp), szTemp);
+    const std::string strRecord = std::string(szTemp) + "tessaly-companion-record.txt";
+    ::DeleteFileA(strRecord.c_str());
+    const std::string strEvent = "TessalyTestCompanionWrite" + std::to_string(::GetCurrentProcessId());
+    const HANDLE hWrite = ::CreateEventA(nullptr, FALSE, FALSE, strEvent.c_str());
+    ASSERT_NE(nullptr, hWrite);
+    ::SetEnvironmentVariableA("TEST_COMPANION_RECORD", strRecord.c_str());
+    ::SetEnvironmentVariableA("TEST_COMPANION_WRITE_EVENT", strEvent.c_str());
+    CMonitorProcess monitor;
+    const bool bStarted = monitor.Start("", "ZOVLOGGER=1;ALL");
+    ::SetEnvironmentVariableA("TEST_COMPANION_RECORD", nullptr);
+    ::SetEnvironmentVariableA("TEST_COMPANION_WRITE_EVENT", nullptr);
+    ASSERT_TRUE(bStarted);
+    const HWND hFrame = monitor.WaitForFrame();
+    ASSERT_NE(nullptr, hFrame);
+
+    // The frame can be found before it shows lines: ask again until one shows.
+    bool bShown = false;
+    for (int i = 0; i < 50 && !bShown; ++i)
+    {
+        ::SetEvent(hWrite);
+        bShown = monitor.WaitForConsoleText("]]-> written by the test companion\r\n", 200);
+    }
+    EXPECT_TRUE(bShown);
+    static const std::regex line(
+        R"((^|\n)SINFO;\[\[\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\]\]-> written by the test companion\r)");
+    EXPECT_TRUE(std::regex_search(monitor.ConsoleText(), line)) << monitor.ConsoleText();
+
+    ::PostMessageA(hFrame, WM_COMMAND, kExitMonitorCommand, 0);
+    ASSERT_TRUE(monitor.WaitForExit());
+    std::string strCalls;
+    if (FILE* pFile = std::fopen(strRecord.c_str(), "rb"))
+    {
+        char szCalls[256] = "";
+        strCalls.assign(szCalls, std::fread(szCalls, 1, sizeof(szCalls), pFile));
+        std::fclose(pFile);
+    }
+    EXPECT_EQ("logger\nnull\n", strCalls);
+    ::DeleteFileA(strRecord.c_str());
+    ::CloseHandle(hWrite);
 }
