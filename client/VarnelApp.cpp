@@ -4,12 +4,11 @@
 #include "InstallLocation.h"
 #include "InstallRegistry.h"
 #include "LoggingConfiguration.h"
+#include "MonitorMutex.h"
 #include "PipeClient.h"
 
 namespace
 {
-
-constexpr const char kMonitorMutexName[] = "ZOVQUORRA";
 
 constexpr const char kNotInstalledText[] =
     "The log monitoring system is not properly installed on this computer: its registry key "
@@ -91,7 +90,7 @@ BOOL CVarnelApp::InitInstance()
 {
     CClientState& state = ClientState();
     // Only the monitor creates this mutex: null when no monitor runs.
-    state.m_hMonitorMutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kMonitorMutexName);
+    state.m_hMonitorMutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, Protocol::kMonitorMutexName);
     state.m_libraryLock.Create();
     return TRUE;
 }
@@ -102,15 +101,10 @@ int CVarnelApp::ExitInstance()
     if (IsClientContextOpen())
         SendCleanToMonitor();
 
-    if (m_loggers.Count() != 0)
-    {
-        // The companion library stays loaded and may keep the pointer: tell it the
-        // logger is gone before it is freed, so that nothing calls it afterwards.
-        if (m_companion.pfnSetLogger)
-            m_companion.pfnSetLogger(nullptr);
-        m_pLogger = nullptr;
-        m_loggers.DeleteAll();
-    }
+    // The companion library stays loaded and may keep the pointer: it is told the
+    // loggers are gone before they are freed, so that nothing calls them afterwards.
+    m_pLogger = nullptr;
+    Marvane::NativeLogging::WithdrawAndDeleteLoggers(m_loggers, m_companion.pfnSetLogger);
 
     state.m_libraryLock.Delete();
     if (state.m_hMonitorMutex)

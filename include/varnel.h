@@ -13,6 +13,17 @@
  * Unloading the library while still initialised tells the monitor that the host
  * has gone ("CLEAN").
  *
+ * Installation: the library finds its folder through the registry value
+ * "Location" of HKEY_LOCAL_MACHINE\Software\Marvane\ZOVCommon (REG_SZ, or
+ * REG_EXPAND_SZ with its %variables% expanded), of which only the drive and
+ * folder count. When the key or the value is missing, or the value is refused, a
+ * message box shows while the library loads and every initialisation returns
+ * ZOVLC_NOT_INSTALLED. Refused are values of 500 bytes or more, a folder part of
+ * more than 255 characters, and any value that is not an absolute path ("C:\..."
+ * or "\\server\share\..."): a relative or drive-less rooted value would have the
+ * companion library loaded through the DLL search path. An empty value is no
+ * error: the library then runs without the message catalogue.
+ *
  * COM: initialising makes the calling thread ready for COM (a single-threaded
  * apartment, unless the thread already has one) and the library never undoes it,
  * since it cannot know whether the host relies on it.
@@ -50,7 +61,8 @@ extern "C"
         ZOVLC_OK = 0,                   /* initialised (also when no monitor could be reached) */
         ZOVLC_ALREADY_INITIALIZED = -1, /* this process is initialised already: nothing was done */
         ZOVLC_INVALID_ARGUMENT = -2,    /* applicationPath is null or applicationId is 0 */
-        ZOVLC_NOT_INSTALLED = -4        /* the installation was missing when the library loaded */
+        ZOVLC_NOT_INSTALLED = -4        /* the installation was missing or refused when the library
+                                         * loaded (see Installation above) */
     };
 
     /* Log kinds of ZOVLC_SendLogMessage: the word the monitor files the line under.

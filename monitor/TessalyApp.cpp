@@ -9,6 +9,7 @@
 #include "LoggingConfiguration.h"
 #include "MainFrm.h"
 #include "MonitorGlobals.h"
+#include "MonitorMutex.h"
 #include "OleInit.h"
 #include "OleObjectFactory.h"
 #include "PipeServer.h"
@@ -21,7 +22,6 @@
 namespace
 {
 
-constexpr char kMonitorMutexName[] = "ZOVQUORRA";
 // How long the end waits for the pipe server's threads to finish the step they are in.
 constexpr DWORD kPipeServerStopWaitMs = 2000;
 constexpr char kConsoleMessageName[] = "ZOV_APPMON_UPD";
@@ -61,7 +61,7 @@ CTessalyApp::CTessalyApp()
     _set_error_mode(_OUT_TO_STDERR);
     g_hClientTableMutex = ::CreateMutexA(nullptr, FALSE, nullptr);
     // Exists while the monitor runs so client libraries can open it; never waited on here.
-    g_hMonitorMutex = ::CreateMutexA(nullptr, FALSE, kMonitorMutexName);
+    g_hMonitorMutex = ::CreateMutexA(nullptr, FALSE, Protocol::kMonitorMutexName);
     LoadInstallPaths();
     ConfigureLogging();
 }
@@ -175,12 +175,10 @@ int CTessalyApp::ExitInstance()
 
     DeleteAppMon();
 
-    // The companion library is told the logger is gone before it is freed.
-    if (g_pLogger && m_pfnSetLogger)
-        m_pfnSetLogger(nullptr);
     g_pLogger = nullptr;
     CaptureLoggerGate();
-    m_loggers.DeleteAll();
+    // The companion library is told the loggers are gone before they are freed.
+    Marvane::NativeLogging::WithdrawAndDeleteLoggers(m_loggers, m_pfnSetLogger);
 
     AfxOleTerm(); // also withdraws the class object from COM
     return CWinApp::ExitInstance();

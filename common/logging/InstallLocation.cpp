@@ -31,11 +31,46 @@ void ClearParts(PathParts& parts)
 }
 
 // A drive with a rooted directory ("C:\..."), or a UNC share ("\\server\...").
-bool IsAbsolute(const PathParts& parts)
+bool IsAbsolute(const char* pszDrive, const char* pszDir)
 {
-    if (parts.szDrive[0] != '\0')
-        return IsSeparator(parts.szDir[0]);
-    return IsSeparator(parts.szDir[0]) && IsSeparator(parts.szDir[1]);
+    if (pszDrive[0] != '\0')
+        return IsSeparator(pszDir[0]);
+    return IsSeparator(pszDir[0]) && IsSeparator(pszDir[1]);
+}
+
+// Where the components of a path end: the drive at pDriveEnd, the directory at
+// pDirEnd, the file name at pExt and the extension at pEnd (the terminator).
+struct ComponentEnds
+{
+    const char* pBegin;
+    const char* pDriveEnd;
+    const char* pDirEnd;
+    const char* pExt;
+    const char* pEnd;
+};
+
+ComponentEnds FindComponentEnds(const char* pszPath)
+{
+    ComponentEnds ends;
+    const char* p = pszPath ? pszPath : "";
+    ends.pBegin = p;
+    ends.pDriveEnd = (p[0] != '\0' && p[1] == ':') ? p + 2 : p;
+
+    ends.pDirEnd = ends.pDriveEnd;
+    for (const char* q = ends.pDriveEnd; *q; ++q)
+    {
+        if (IsSeparator(*q))
+            ends.pDirEnd = q + 1;
+    }
+
+    ends.pEnd = ends.pDirEnd + std::strlen(ends.pDirEnd);
+    ends.pExt = ends.pEnd;
+    for (const char* q = ends.pDirEnd; *q; ++q)
+    {
+        if (*q == '.')
+            ends.pExt = q;
+    }
+    return ends;
 }
 
 } // namespace
@@ -43,31 +78,11 @@ bool IsAbsolute(const PathParts& parts)
 bool SplitPath(const char* pszPath, PathParts& parts)
 {
     ClearParts(parts);
-    const char* p = pszPath ? pszPath : "";
-
-    const char* pDriveEnd = p;
-    if (p[0] != '\0' && p[1] == ':')
-        pDriveEnd = p + 2;
-
-    const char* pDirEnd = pDriveEnd;
-    for (const char* q = pDriveEnd; *q; ++q)
-    {
-        if (IsSeparator(*q))
-            pDirEnd = q + 1;
-    }
-
-    const char* pEnd = pDirEnd + std::strlen(pDirEnd);
-    const char* pExt = pEnd;
-    for (const char* q = pDirEnd; *q; ++q)
-    {
-        if (*q == '.')
-            pExt = q;
-    }
-
-    if (!CopyComponent(p, pDriveEnd, parts.szDrive, kMaxDrive) ||
-        !CopyComponent(pDriveEnd, pDirEnd, parts.szDir, kMaxDir) ||
-        !CopyComponent(pDirEnd, pExt, parts.szFname, kMaxFname) ||
-        !CopyComponent(pExt, pEnd, parts.szExt, kMaxExt))
+    const ComponentEnds ends = FindComponentEnds(pszPath);
+    if (!CopyComponent(ends.pBegin, ends.pDriveEnd, parts.szDrive, kMaxDrive) ||
+        !CopyComponent(ends.pDriveEnd, ends.pDirEnd, parts.szDir, kMaxDir) ||
+        !CopyComponent(ends.pDirEnd, ends.pExt, parts.szFname, kMaxFname) ||
+        !CopyComponent(ends.pExt, ends.pEnd, parts.szExt, kMaxExt))
     {
         ClearParts(parts);
         return false;
@@ -121,22 +136,25 @@ InstallPaths ResolveInstallPaths(const char* pszLocation, Catalogue::Section sec
         return paths;
     }
 
-    PathParts parts;
-    if (!SplitPath(pszLocation, parts))
+    // The file name and extension are not used, so their length does not matter.
+    const ComponentEnds ends = FindComponentEnds(pszLocation);
+    char szDrive[kMaxDrive];
+    char szDir[kMaxDir];
+    if (!CopyComponent(ends.pBegin, ends.pDriveEnd, szDrive, sizeof szDrive) ||
+        !CopyComponent(ends.pDriveEnd, ends.pDirEnd, szDir, sizeof szDir))
     {
         paths.status = LocationStatus::kTooLong;
         return paths;
     }
-    if (!IsAbsolute(parts))
+    if (!IsAbsolute(szDrive, szDir))
     {
         paths.status = LocationStatus::kNotAbsolute;
         return paths;
     }
 
     paths.status = LocationStatus::kOk;
-    paths.strInstallDir = MakePath(parts.szDrive, parts.szDir, nullptr, nullptr);
-    paths.strCatalogueFile =
-        MakePath(parts.szDrive, parts.szDir, Catalogue::kFileName, Catalogue::kFileExtension);
+    paths.strInstallDir = MakePath(szDrive, szDir, nullptr, nullptr);
+    paths.strCatalogueFile = MakePath(szDrive, szDir, Catalogue::kFileName, Catalogue::kFileExtension);
     paths.strSection = SectionName(section);
     return paths;
 }

@@ -56,10 +56,12 @@ enum class LocationStatus
 {
     kOk,          // the paths below are set
     kEmpty,       // the value is empty: no installation directory, no catalogue
-    kTooLong,     // a component exceeds the run-time library's buffers
+    kTooLong,     // the directory exceeds the run-time library's buffer (the file
+                  // name and extension, which are not used, may be of any length)
     kNotAbsolute, // no drive and root, nor a UNC share: the directory would depend
-                  // on the current directory, and the catalogue reader would look in
-                  // the Windows directory instead
+                  // on the current directory, the catalogue reader would look in the
+                  // Windows directory instead, and the companion library would be
+                  // loaded through the DLL search path
 };
 
 struct InstallPaths

@@ -71,4 +71,11 @@ LoggingSetup ConfigureLoggingFromEnvironment(LoggerNames names, LoggerSet& logge
     return LoggingSetup{true, ApplyLogLevelConfig(value.c_str(), names, loggers, sink, hook)};
 }
 
+void WithdrawAndDeleteLoggers(LoggerSet& loggers, LoggerHook hook)
+{
+    if (loggers.Count() != 0 && hook != nullptr)
+        hook(nullptr);
+    loggers.DeleteAll();
+}
+
 } // namespace Marvane::NativeLogging

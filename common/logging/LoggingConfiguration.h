@@ -36,4 +36,11 @@ ZOVLogger* ApplyLogLevelConfig(const char* value, LoggerNames names, LoggerSet& 
 LoggingSetup ConfigureLoggingFromEnvironment(LoggerNames names, LoggerSet& loggers, LogLineSink sink,
                                              LoggerHook hook);
 
+// The end of the loggers, for the owner's exit path: the hook is called with null
+// (the companion library must stop using what it was handed), then every logger
+// is freed. Each logger in the set was handed over when it was made, so the
+// withdrawal depends on the set holding any, not on a current logger: that is
+// null when the last creation failed, while the earlier ones were handed over.
+void WithdrawAndDeleteLoggers(LoggerSet& loggers, LoggerHook hook);
+
 } // namespace Marvane::NativeLogging

@@ -38,6 +38,12 @@ TEST(InstallPaths, OnlyDriveAndDirectoryOfTheLocationCount)
     EXPECT_EQ("C:\\ZOVLogMessages.ini", ResolveInstallPaths("C:\\", Section::kClient).strCatalogueFile);
     EXPECT_EQ("\\\\server\\share\\ZOVLogMessages.ini",
               ResolveInstallPaths("\\\\server\\share\\Tessaly.exe", Section::kClient).strCatalogueFile);
+
+    // The unused file name and extension may be longer than any path buffer.
+    const Install::InstallPaths longName = ResolveInstallPaths(
+        ("C:\\Inst\\" + std::string(300, 'f') + "." + std::string(300, 'e')).c_str(), Section::kClient);
+    EXPECT_EQ(LocationStatus::kOk, longName.status);
+    EXPECT_EQ("C:\\Inst\\ZOVLogMessages.ini", longName.strCatalogueFile);
 }
 
 TEST(InstallPaths, EmptyRelativeOrOversizedLocationsGiveNoPaths)
@@ -54,9 +60,7 @@ TEST(InstallPaths, EmptyRelativeOrOversizedLocationsGiveNoPaths)
         {"\\Inst\\Tool\\", LocationStatus::kNotAbsolute},
         {"C:Tool\\app.exe", LocationStatus::kNotAbsolute},
         {"C:", LocationStatus::kNotAbsolute},
-        {"C:\\" + std::string(255, 'd') + "\\app.exe", LocationStatus::kTooLong},
-        {"C:\\Inst\\" + std::string(256, 'f'), LocationStatus::kTooLong},
-        {"C:\\Inst\\app." + std::string(255, 'e'), LocationStatus::kTooLong},
+        {"C:\\" + std::string(254, 'd') + "\\app.exe", LocationStatus::kTooLong},
     };
     for (const Case& c : cases)
     {

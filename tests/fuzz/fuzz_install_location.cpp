@@ -3,7 +3,8 @@
 // searches (drive = "X:" at the start, directory up to the last '\' or '/',
 // extension from the last '.' after it); a path that splits must join back to
 // itself, and one that does not must have a component too long for the run-time
-// library's buffers.
+// library's buffers. The installation paths need only the drive and directory
+// to fit.
 #include "FuzzCheck.h"
 #include "InstallLocation.h"
 
@@ -66,8 +67,8 @@ void CheckResolve(const std::string& path, const char* pszPath, Catalogue::Secti
 {
     const Install::InstallPaths paths = Install::ResolveInstallPaths(pszPath, section);
     const Expected parts = Split(path);
-    const bool bFits = parts.drive.size() < Install::kMaxDrive && parts.dir.size() < Install::kMaxDir &&
-                       parts.fname.size() < Install::kMaxFname && parts.ext.size() < Install::kMaxExt;
+    // Only the drive and directory are kept, so only they have to fit.
+    const bool bFits = parts.drive.size() < Install::kMaxDrive && parts.dir.size() < Install::kMaxDir;
     const bool bAbsolute =
         parts.drive.empty() ? parts.dir.size() >= 2 && IsSeparator(parts.dir[0]) && IsSeparator(parts.dir[1])
                             : !parts.dir.empty() && IsSeparator(parts.dir[0]);

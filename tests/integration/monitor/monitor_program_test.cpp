@@ -1,5 +1,6 @@
-// The real Tessaly.exe as a whole program: the registration run, one monitor at a
-// time, the installation error box, self-termination outside debug mode, the tray
+// The real Tessaly.exe as a whole program: the registration run and the
+// registration on an ordinary start, one monitor at a time, the installation
+// error box, the companion library, self-termination outside debug mode, the tray
 // icon and staying resident in debug mode, and the console as a user sees it.
 #include "AppMonIds.h"
 #include "MonitorProcess.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,22 @@ void DeleteClassRegistration()
 {
     ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kClsidKey);
     ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "Tessaly.AppMon");
+}
+
+// The monitor's installation error box, once it shows; null after 15 s.
+HWND WaitForInstallationBox(const CMonitorProcess& monitor)
+{
+    HWND hBox = nullptr;
+    for (int i = 0; i < 300 && !hBox; ++i, ::Sleep(50))
+        hBox = FindProcessWindow(monitor.ProcessId(), kAppTitle, "#32770");
+    return hBox;
+}
+
+std::string BoxText(HWND hBox)
+{
+    char szText[512] = "";
+    ::GetDlgItemTextA(hBox, 0xFFFF, szText, sizeof(szText));
+    return szText;
 }
 
 BOOL CALLBACK CollectTrayIcon(HWND hWnd, LPARAM lParam)
@@ -104,6 +122,18 @@ TEST_F(MonitorProgramTest, RegistrationRunWritesTheClassAndEndsInAnyLetterCase)
     }
 }
 
+TEST_F(MonitorProgramTest, AnOrdinaryStartRegistersTheClassWithTheProgramsPath)
+{
+    DeleteClassRegistration();
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    std::string strProgram = BuiltProgramPath("Tessaly.exe");
+    if (strProgram.find(' ') != std::string::npos)
+        strProgram = "\"" + strProgram + "\"";
+    EXPECT_EQ(0, lstrcmpiA(strProgram.c_str(), LocalServerPath().c_str())) << LocalServerPath();
+}
+
 TEST_F(MonitorProgramTest, RegisterFollowedByMoreIsAnOrdinaryStart)
 {
     CMonitorProcess monitor;
@@ -146,13 +176,9 @@ TEST_F(MonitorProgramTest, MissingInstallationShowsTheErrorBoxThenStartsWithAnEm
     CTestInstallation noKey(CTestInstallation::Kind::kNoKey);
     CMonitorProcess monitor;
     ASSERT_TRUE(monitor.Start());
-    HWND hBox = nullptr;
-    for (int i = 0; i < 300 && !hBox; ++i, ::Sleep(50))
-        hBox = FindProcessWindow(monitor.ProcessId(), kAppTitle, "#32770");
+    const HWND hBox = WaitForInstallationBox(monitor);
     ASSERT_NE(nullptr, hBox) << "the installation error box";
-    char szText[512] = "";
-    ::GetDlgItemTextA(hBox, 0xFFFF, szText, sizeof(szText));
-    EXPECT_NE(std::string::npos, std::string(szText).find("not properly installed")) << szText;
+    EXPECT_NE(std::string::npos, BoxText(hBox).find("not properly installed")) << BoxText(hBox);
     EXPECT_EQ(nullptr, monitor.WaitForFrame(1000)) << "start-up waits for the box";
     ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
 
@@ -287,4 +313,49 @@ TEST_F(MonitorProgramTest, OpenConsoleRestoresAMinimisedConsoleAndBringsItToTheF
         << "minimised " << ::IsIconic(hFrame) << ", in front " << (::GetForegroundWindow() == hFrame);
     EXPECT_TRUE(::IsWindowVisible(hFrame));
     ::DestroyWindow(hOther);
+}
+
+TEST_F(MonitorProgramTest, AMissingCompanionLibraryAddsItsLineToTheBoxAndStartUpGoesOn)
+{
+    ASSERT_TRUE(::DeleteFileA((m_installation.Directory() + "ZOVNativeLogging.dll").c_str()));
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    const HWND hBox = WaitForInstallationBox(monitor);
+    ASSERT_NE(nullptr, hBox);
+    const std::string strText = BoxText(hBox);
+    EXPECT_NE(std::string::npos, strText.find("not properly installed")) << strText;
+    EXPECT_NE(std::string::npos, strText.find("\nThe companion library ZOVNativeLogging.dll was not found"))
+        << strText;
+    ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    EXPECT_TRUE(monitor.WaitForConsoleText("Banner line 8")) << "the catalogue is still read";
+}
+
+// The companion library of the installation is handed the monitor's logger,
+// with the levels QX_LMDEBUGLOGLEVEL gave it, and is told at exit that it goes.
+TEST_F(MonitorProgramTest, TheCompanionIsHandedTheMonitorsLoggerAndToldWhenItGoes)
+{
+    char szTemp[MAX_PATH];
+    ::GetTempPathA(sizeof(szTemp), szTemp);
+    const std::string strRecord = std::string(szTemp) + "tessaly-companion-record.txt";
+    ::DeleteFileA(strRecord.c_str());
+    ::SetEnvironmentVariableA("TEST_COMPANION_RECORD", strRecord.c_str());
+    CMonitorProcess monitor;
+    const bool bStarted = monitor.Start("", "ZOVLOGGER=1;INFO=1");
+    ::SetEnvironmentVariableA("TEST_COMPANION_RECORD", nullptr);
+    ASSERT_TRUE(bStarted);
+    const HWND hFrame = monitor.WaitForFrame();
+    ASSERT_NE(nullptr, hFrame);
+    ::PostMessageA(hFrame, WM_COMMAND, kExitMonitorCommand, 0);
+    ASSERT_TRUE(monitor.WaitForExit());
+
+    std::string strCalls;
+    if (FILE* pFile = std::fopen(strRecord.c_str(), "rb"))
+    {
+        char szCalls[256];
+        strCalls.assign(szCalls, std::fread(szCalls, 1, sizeof(szCalls), pFile));
+        std::fclose(pFile);
+    }
+    EXPECT_EQ("logger\nnull after Info=1 Debug=0\n", strCalls);
+    ::DeleteFileA(strRecord.c_str());
 }

@@ -10,6 +10,7 @@
 // (its debug mode is fixed at load): a monitor started by COM then runs outside
 // debug mode on either platform. A monitor in debug mode is started by the test.
 #include "HostProcess.h"
+#include "MonitorMutex.h"
 #include "MonitorProcess.h"
 #include "ProcessInspection.h"
 #include "TestInstallation.h"
@@ -518,4 +519,27 @@ TEST_F(SystemTest, ARunningMonitorIsReachedWithoutWaitingAndEndsAfterItsOnlyClie
 
     EXPECT_EQ('o', host.Command("cleanup")[0]);
     EXPECT_TRUE(monitor.WaitForExit(kExitLimitMs));
+}
+
+// The running monitor has created its named mutex, and a host's library has
+// opened that same mutex: while another process holds it, the host's clean-up
+// waits for it.
+TEST_F(SystemTest, AHostsCleanUpWaitsForTheMutexThatTheRunningMonitorCreated)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    const HANDLE hMutex = ::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, Protocol::kMonitorMutexName);
+    ASSERT_NE(nullptr, hMutex) << "the monitor has not created its mutex";
+    CHostProcess host;
+    ASSERT_TRUE(StartHost(host, ""));
+    ASSERT_TRUE(InitializeHost(host, 42, kToolPath));
+
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hMutex, 0));
+    ASSERT_TRUE(host.Send("cleanup"));
+    EXPECT_EQ("<no reply>", host.ReadReply(1500)) << "the clean-up did not wait for the mutex";
+    ::ReleaseMutex(hMutex);
+    EXPECT_EQ("ok", host.ReadReply().substr(0, 2));
+    EXPECT_TRUE(monitor.WaitForConsoleText(TerminateNotes(42)));
+    ::CloseHandle(hMutex);
 }

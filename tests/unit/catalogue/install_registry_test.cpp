@@ -102,3 +102,25 @@ TEST_F(InstallRegistry, ValuesUpTo499CharactersAreRead)
     SetLocation(REG_SZ, strFull.data(), static_cast<DWORD>(strFull.size()));
     EXPECT_EQ(LocationReadStatus::kValueMissing, Read(strLocation));
 }
+
+TEST_F(InstallRegistry, ExpandableValuesAreReadExpanded)
+{
+    SetEnvironmentVariableA("TESSALY_TEST_ROOT", "C:\\Expanded Root");
+    const auto setExpandable = [](const std::string& strValue) {
+        SetLocation(REG_EXPAND_SZ, strValue.c_str(), static_cast<DWORD>(strValue.size() + 1));
+    };
+    std::string strLocation;
+    setExpandable("%TESSALY_TEST_ROOT%\\Tessaly.exe");
+    EXPECT_EQ(LocationReadStatus::kOk, Read(strLocation));
+    EXPECT_EQ("C:\\Expanded Root\\Tessaly.exe", strLocation);
+
+    // The limit is on the stored value; its expansion may be longer.
+    SetEnvironmentVariableA("TESSALY_TEST_ROOT", ("C:\\" + std::string(600, 'r')).c_str());
+    setExpandable("%TESSALY_TEST_ROOT%\\%NO_SUCH_TESSALY_VARIABLE%");
+    EXPECT_EQ(LocationReadStatus::kOk, Read(strLocation));
+    EXPECT_EQ("C:\\" + std::string(600, 'r') + "\\%NO_SUCH_TESSALY_VARIABLE%", strLocation);
+
+    setExpandable("");
+    EXPECT_EQ(LocationReadStatus::kEmptyValue, Read(strLocation));
+    SetEnvironmentVariableA("TESSALY_TEST_ROOT", nullptr);
+}

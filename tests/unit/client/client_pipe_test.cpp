@@ -5,6 +5,7 @@
 // clean-up, the logger of the companion library, and no monitor at all.
 #include "ClientTestSupport.h"
 #include "ILogger.h"
+#include "MonitorMutex.h"
 
 #include <gtest/gtest.h>
 
@@ -304,12 +305,12 @@ TEST_F(ClientPipe, ReconnectingDoesNotLeakHandles)
     EXPECT_LT(nAfter, nBefore + 5) << "before " << nBefore << ", after 20 connections " << nAfter;
 }
 
-// ZOVLC_CleanUp says goodbye inside the monitor's mutex "ZOVQUORRA" (when it existed
+// ZOVLC_CleanUp says goodbye inside the monitor's named mutex (when it existed
 // at load), so the clean-ups of several hosts follow one another; the mutex is free
 // again afterwards.
 TEST_F(ClientPipe, CleanUpWaitsForTheMonitorMutexAndReleasesIt)
 {
-    const HANDLE hMutex = CreateMutexA(nullptr, FALSE, "ZOVQUORRA"); // as the monitor does
+    const HANDLE hMutex = CreateMutexA(nullptr, FALSE, Protocol::kMonitorMutexName); // as the monitor does
     ASSERT_NE(nullptr, hMutex);
     StartServer();
     Load(nullptr);

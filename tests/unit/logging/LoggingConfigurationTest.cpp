@@ -5,10 +5,26 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 using namespace Marvane::NativeLogging;
+
+namespace
+{
+// Loggers are made with the nothrow new: when this is above 0, that many such
+// allocations succeed and the next one fails (then this is 0 again).
+int g_nNothrowNewsBeforeFailure = 0;
+} // namespace
+
+void* operator new(std::size_t nBytes, const std::nothrow_t&) noexcept
+{
+    if (g_nNothrowNewsBeforeFailure > 0 && --g_nNothrowNewsBeforeFailure == 0)
+        return nullptr;
+    return std::malloc(nBytes != 0 ? nBytes : 1); // the default delete frees with free()
+}
 
 namespace
 {
@@ -101,6 +117,23 @@ TEST_F(LoggingConfigurationTest, ReplacedLoggersStayAliveUntilDeleteAll)
     EXPECT_EQ((std::vector<CapturedLine>{{"first", 2}, {"second", 2}}), LineCapture::Take());
 
     m_loggers.DeleteAll();
+    EXPECT_EQ(0u, m_loggers.Count());
+}
+
+// The first logger was handed over; the second could not be made, so no logger
+// is current. The companion library must still hear that the first one goes.
+TEST_F(LoggingConfigurationTest, HandedOverLoggersAreWithdrawnAlsoWhenTheLastCouldNotBeMade)
+{
+    SetVariable("ZOVLOGGER=1;ZOVLOGGER=1");
+    g_nNothrowNewsBeforeFailure = 2;
+    const LoggingSetup setup = Configure(LoggerNames::Client);
+    g_nNothrowNewsBeforeFailure = 0;
+    ASSERT_EQ(nullptr, setup.logger);
+    ASSERT_EQ(1u, g_handedOver.size());
+
+    WithdrawAndDeleteLoggers(m_loggers, &RecordingHook);
+    EXPECT_EQ(2u, g_handedOver.size());
+    EXPECT_EQ(nullptr, g_handedOver.back());
     EXPECT_EQ(0u, m_loggers.Count());
 }
 
