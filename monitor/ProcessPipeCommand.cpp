@@ -22,10 +22,11 @@ void SendNote(const CMainWindowLink& link, const char* pszText)
 }
 
 // A note whose text takes the client id; skipped when the catalogue has no text.
+// A text that formats to nothing is still a text: its note is an empty line.
 void SendClientIdNoteIfPresent(const CMainWindowLink& link, const char* pszKey, std::int32_t lClientId)
 {
     char szLine[kCatalogueTextBytes];
-    if (LookupMessageWithClientId(pszKey, lClientId, szLine) > 0)
+    if (LookupMessageWithClientId(pszKey, lClientId, szLine))
         SendNote(link, szLine);
 }
 

@@ -131,6 +131,17 @@ TEST_F(ProcessPipeCommandTest, WithoutCatalogueOnlyTheAlwaysShownNotesAppearAsEm
     }
 }
 
+TEST_F(ProcessPipeCommandTest, ANoteTextThatFormatsToNothingStillGivesItsLine)
+{
+    CTestCatalogue catalogue("msg015=%.0d\nmsg017=%.0d\nmsg018=%.0d\n"); // no digits for the id 0
+    for (const char* pszGoodbye : {"TERMINATE;", "CLEAN;"})
+    {
+        Process("INIT;0|a|b");
+        Process(pszGoodbye);
+    }
+    EXPECT_EQ(6u, m_window.Lines().size()) << "msg015, msg016; msg017, msg018, msg019, msg022";
+}
+
 TEST_F(ProcessPipeCommandTest, GoodbyesWithoutARecordCloseSilentlyAndLeaveTheTable)
 {
     CTestCatalogue catalogue(kNotes);
