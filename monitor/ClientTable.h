@@ -1,6 +1,9 @@
-// The table of registered clients: client id (its unsigned bits) to the
-// connection that registered it. The table does not own the connections. Every
-// access happens under g_hClientTableMutex, held for the table operation alone.
+// The table of registered clients. A registration belongs to a connection: its
+// client id (the id's unsigned bits) and the connection that made it, so two
+// copies of one program, registered under the same id, are two entries. Each
+// connection holds one registration at most. The table does not own the
+// connections. Every access happens under g_hClientTableMutex, held for the table
+// operation alone.
 #pragma once
 
 #include <windows.h>
@@ -10,12 +13,12 @@
 
 struct PipeConnection;
 
-typedef std::map<std::uint32_t, PipeConnection*> ClientTable;
+typedef std::multimap<std::uint32_t, PipeConnection*> ClientTable;
 
 extern HANDLE g_hClientTableMutex;
 extern ClientTable g_clientTable;
 
-// Holds g_hClientTableMutex for its lifetime.
+// Holds g_hClientTableMutex for its lifetime (its thread may take it again inside).
 class CClientTableLock
 {
 public:
@@ -25,11 +28,12 @@ public:
     CClientTableLock& operator=(const CClientTableLock&) = delete;
 };
 
-// Enters the connection under the id unless the id is present (an existing entry
-// stays), and notes the id in the connection record. false when memory ran out
-// and nothing was entered.
+// Enters the connection's registration under the id, replacing the one it held
+// (a second INIT on one connection), and notes the id in the connection record.
+// false when memory ran out: the client simply stays unregistered.
 bool RegisterClient(std::int32_t lClientId, PipeConnection* pConnection);
-// Removes the id's entry; a missing id is no error.
-void RemoveClient(std::int32_t lClientId);
+// Removes the connection's registration; none is no error.
+void RemoveClient(PipeConnection* pConnection);
 bool IsClientTableEmpty();
 std::size_t ClientTableSize();
+

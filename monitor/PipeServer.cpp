@@ -137,16 +137,15 @@ void ClosePipe(HANDLE hPipe)
     ::CloseHandle(hPipe);
 }
 
-// Destroys the record under the table mutex. Entries that still name it (a client
-// registered by an INIT that a later INIT on the same connection replaced) go with
-// it, so the table never keeps a connection that is gone.
+// Destroys the record under the table mutex. A registration it still holds (a
+// failed write after INIT) goes with it, so the table never keeps a connection
+// that is gone.
 void DestroyConnection(PipeConnection* pConnection)
 {
     CClientTableLock lock;
+    RemoveClient(pConnection);
     pConnection->m_bClosed = true;
     pConnection->m_hPipe = INVALID_HANDLE_VALUE;
-    for (auto it = g_clientTable.begin(); it != g_clientTable.end();)
-        it = it->second == pConnection ? g_clientTable.erase(it) : std::next(it);
     ::CloseHandle(pConnection->m_hThread);
     delete pConnection;
 }
@@ -198,6 +197,7 @@ DWORD WINAPI PipeConnectionProc(LPVOID pParameter)
     CMainWindowLink* pMainFrame = pConnection->m_pMainFrame;
     const HANDLE hPipe = pConnection->m_hPipe;
     ConnectionState state;
+    state.m_pConnection = pConnection;
     char request[Protocol::kMaxRequestBytes + 1];
     char reply[Protocol::kMaxRequestBytes];
     DWORD cbReply = 0;

@@ -62,7 +62,7 @@ int ProcessTerminate(ConnectionState& state, const CMainWindowLink* pMainFrame)
         SendClientIdNoteIfPresent(*pMainFrame, Catalogue::kTerminateNote, lClientId);
         SendPlainNote(*pMainFrame, Catalogue::kTerminateNoteFollow);
     }
-    RemoveClient(lClientId);
+    RemoveClient(state.m_pConnection);
     state.m_pClient.reset();
     return kProcessCloseConnection;
 }
@@ -78,7 +78,7 @@ int ProcessClean(ConnectionState& state, const CMainWindowLink* pMainFrame)
         SendClientIdNoteIfPresent(*pMainFrame, Catalogue::kCleanNoteSecond, lClientId);
         SendPlainNote(*pMainFrame, Catalogue::kCleanNoteThird);
     }
-    RemoveClient(lClientId);
+    RemoveClient(state.m_pConnection);
     state.m_pClient.reset();
     if (pMainFrame)
         SendPlainNote(*pMainFrame, Catalogue::kCleanNoteRemoved);

@@ -31,6 +31,7 @@ protected:
         if (!g_hClientTableMutex)
             g_hClientTableMutex = ::CreateMutexA(nullptr, FALSE, nullptr);
         m_link.Publish(m_window.GetHwnd(), false);
+        m_state.m_pConnection = &m_connection;
     }
     void TearDown() override
     {
