@@ -150,12 +150,25 @@ void DestroyConnection(PipeConnection* pConnection)
     delete pConnection;
 }
 
+// The window decides again when the command arrives: a client that registered in
+// the meantime keeps the monitor running.
 void ExitMonitorIfLastClientGone(CMainWindowLink* pMainFrame)
 {
-    if (!pMainFrame || !IsClientTableEmpty())
+    if (!pMainFrame || !pMainFrame->GetWindow() || pMainFrame->IsDebugMode() || !BeginPipeExitRequest())
         return;
-    if (pMainFrame->GetWindow() && !pMainFrame->IsDebugMode())
-        pMainFrame->SendExitCommand();
+    pMainFrame->SendExitCommand();
+    EndPipeExitRequest();
+}
+
+// The monitor's end is decided: this thread holds nothing and answers nothing
+// more; its client finds the pipe broken.
+[[noreturn]] void StayUntilProcessEnds(HANDLE hPipe)
+{
+    ::DisconnectNamedPipe(hPipe);
+    ::CloseHandle(hPipe);
+    EndWork();
+    for (;;)
+        ::Sleep(INFINITE);
 }
 
 } // namespace
@@ -212,8 +225,9 @@ DWORD WINAPI PipeConnectionProc(LPVOID pParameter)
         const int nResult = ProcessPipeCommand(request, reply, &cbReply, state, pMainFrame);
         if (nResult < 0)
             state.m_bClosing = true;
-        else if (nResult == 0 && state.m_pClient)
-            RegisterClient(state.m_pClient->m_lClientId, pConnection);
+        else if (nResult == 0 && state.m_pClient &&
+                 RegisterClient(state.m_pClient->m_lClientId, pConnection) == RegisterResult::kMonitorEnding)
+            StayUntilProcessEnds(hPipe); // no "SUCCESS" that the end would then ignore
 
         DWORD cbWritten = 0;
         const bool bWritten = ::WriteFile(hPipe, reply, cbReply, &cbWritten, nullptr) != FALSE;
