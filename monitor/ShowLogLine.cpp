@@ -17,6 +17,10 @@ struct FreeDeleter
     void operator()(char* p) const { std::free(p); }
 };
 
+// How long the window's thread waits for a sent message before it tries the
+// logger's lock again.
+constexpr DWORD kLoggerLockRetryMs = 1;
+
 } // namespace
 
 void ShowLogLine(const char* pszText, int nKind)
@@ -34,3 +38,20 @@ void ShowLogLine(const char* pszText, int nKind)
     MainWindowLink().SendConsoleLine(kConsoleClientInfo, pszLine);
 }
 
+bool ServeWindowWhileLoggerBusy()
+{
+    if (!MainWindowLink().IsWindowThread())
+        return false;
+    MSG msg;
+    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kLoggerLockRetryMs, QS_SENDMESSAGE);
+    return true;
+}
+
+Marvane::NativeLogging::LoggingSetup ConfigureMonitorLogging(Marvane::NativeLogging::LoggerSet& loggers,
+                                                             Marvane::NativeLogging::LoggerHook hook)
+{
+    using namespace Marvane::NativeLogging;
+    return ConfigureLoggingFromEnvironment(LoggerNames::Monitor, loggers, &ShowLogLine, hook,
+                                           &ServeWindowWhileLoggerBusy);
+}

@@ -103,8 +103,8 @@ void CTessalyApp::ConfigureLogging()
 {
     using namespace Marvane::NativeLogging;
     g_pLogger = nullptr;
-    const LoggingSetup setup = ConfigureLoggingFromEnvironment(LoggerNames::Monitor, m_loggers, &ShowLogLine,
-                                                               reinterpret_cast<LoggerHook>(m_pfnSetLogger));
+    const LoggingSetup setup =
+        ConfigureMonitorLogging(m_loggers, reinterpret_cast<LoggerHook>(m_pfnSetLogger));
     g_pLogger = setup.logger;
     m_bDebugMode = setup.variablePresent;
     CaptureLoggerGate();

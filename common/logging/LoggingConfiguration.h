@@ -28,12 +28,13 @@ struct LoggingSetup
 bool ReadLogLevelVariable(std::string& value);
 
 // Applies a value. Returns the current logger: the last one created, or null.
-// The hook, when not null, is called once right after each creation.
+// The hook, when not null, is called once right after each creation. Every
+// logger gets the sink and the lock's wait hook.
 ZOVLogger* ApplyLogLevelConfig(const char* value, LoggerNames names, LoggerSet& loggers, LogLineSink sink,
-                               LoggerHook hook);
+                               LoggerHook hook, LockWaitHook waitHook = nullptr);
 
 // Reads the variable and applies it.
 LoggingSetup ConfigureLoggingFromEnvironment(LoggerNames names, LoggerSet& loggers, LogLineSink sink,
-                                             LoggerHook hook);
+                                             LoggerHook hook, LockWaitHook waitHook = nullptr);
 
 } // namespace Marvane::NativeLogging
