@@ -36,6 +36,8 @@ void CMainWindowLink::Publish(HWND hWnd, bool bDebugMode)
 {
     CCriticalSectionLock lock(m_lock);
     m_hWnd = hWnd;
+    if (hWnd)
+        m_dwWindowThreadId = ::GetWindowThreadProcessId(hWnd, nullptr);
     m_bDebugMode = bDebugMode;
     if (m_bExitRequested && m_hWnd && ::PostMessageA(m_hWnd, WM_COMMAND, ID_EXIT_MONITOR, 0))
         m_bExitRequested = false;
@@ -59,6 +61,12 @@ bool CMainWindowLink::IsDebugMode() const
 {
     CCriticalSectionLock lock(m_lock);
     return m_bDebugMode;
+}
+
+bool CMainWindowLink::IsWindowThread() const
+{
+    const DWORD dwThreadId = m_dwWindowThreadId.load();
+    return dwThreadId != 0 && dwThreadId == ::GetCurrentThreadId();
 }
 
 bool CMainWindowLink::SendConsoleLine(int nColourClass, const char* pszText) const

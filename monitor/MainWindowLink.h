@@ -31,6 +31,10 @@ public:
     // The published window, or null.
     HWND GetWindow() const;
     bool IsDebugMode() const;
+    // Whether the calling thread is the one whose window was last published. It
+    // stays so after the withdrawal: a sender that took the handle before may
+    // still be waiting for that thread.
+    bool IsWindowThread() const;
 
     // Hands one console line (colour class, NUL-terminated ANSI text) to the
     // window with the registered console message and waits until it is shown.
@@ -64,6 +68,7 @@ private:
     std::atomic<bool> m_bLineGateClosed{false}; // changed under m_lock, read without it
     DWORD m_dwLastQueueLook = 0;                // the window's thread only
     HWND m_hWnd = nullptr;
+    std::atomic<DWORD> m_dwWindowThreadId{0};
     bool m_bDebugMode = false;
     bool m_bExitRequested = false;
 };

@@ -10,14 +10,15 @@ std::size_t LookupMessage(const char* pszKey, char (&szText)[kCatalogueTextBytes
                                           szText);
 }
 
-std::size_t LookupMessageWithClientId(const char* pszKey, std::int32_t lClientId,
-                                      char (&szLine)[kCatalogueTextBytes])
+bool LookupMessageWithClientId(const char* pszKey, std::int32_t lClientId,
+                               char (&szLine)[kCatalogueTextBytes])
 {
     char szFormat[kCatalogueTextBytes];
     if (LookupMessage(pszKey, szFormat) == 0)
     {
         szLine[0] = '\0';
-        return 0;
+        return false;
     }
-    return Catalogue::FormatWithInteger(szFormat, lClientId, szLine);
+    Catalogue::FormatWithInteger(szFormat, lClientId, szLine);
+    return true;
 }

@@ -14,6 +14,7 @@ constexpr std::size_t kCatalogueTextBytes = Catalogue::kTextBufferBytes;
 std::size_t LookupMessage(const char* pszKey, char (&szText)[kCatalogueTextBytes]);
 
 // The text of a key that takes the client id as its one integer argument,
-// formatted safely; its length.
-std::size_t LookupMessageWithClientId(const char* pszKey, std::int32_t lClientId,
-                                      char (&szLine)[kCatalogueTextBytes]);
+// formatted safely into szLine. true when the catalogue has a text for the key,
+// even one that formats to nothing ("%.0d" for the id 0).
+bool LookupMessageWithClientId(const char* pszKey, std::int32_t lClientId,
+                               char (&szLine)[kCatalogueTextBytes]);

@@ -137,26 +137,38 @@ void ClosePipe(HANDLE hPipe)
     ::CloseHandle(hPipe);
 }
 
-// Destroys the record under the table mutex. Entries that still name it (a client
-// registered by an INIT that a later INIT on the same connection replaced) go with
-// it, so the table never keeps a connection that is gone.
+// Destroys the record under the table mutex. A registration it still holds (a
+// failed write after INIT) goes with it, so the table never keeps a connection
+// that is gone.
 void DestroyConnection(PipeConnection* pConnection)
 {
     CClientTableLock lock;
+    RemoveClient(pConnection);
     pConnection->m_bClosed = true;
     pConnection->m_hPipe = INVALID_HANDLE_VALUE;
-    for (auto it = g_clientTable.begin(); it != g_clientTable.end();)
-        it = it->second == pConnection ? g_clientTable.erase(it) : std::next(it);
     ::CloseHandle(pConnection->m_hThread);
     delete pConnection;
 }
 
+// The window decides again when the command arrives: a client that registered in
+// the meantime keeps the monitor running.
 void ExitMonitorIfLastClientGone(CMainWindowLink* pMainFrame)
 {
-    if (!pMainFrame || !IsClientTableEmpty())
+    if (!pMainFrame || !pMainFrame->GetWindow() || pMainFrame->IsDebugMode() || !BeginPipeExitRequest())
         return;
-    if (pMainFrame->GetWindow() && !pMainFrame->IsDebugMode())
-        pMainFrame->SendExitCommand();
+    pMainFrame->SendExitCommand();
+    EndPipeExitRequest();
+}
+
+// The monitor's end is decided: this thread holds nothing and answers nothing
+// more; its client finds the pipe broken.
+[[noreturn]] void StayUntilProcessEnds(HANDLE hPipe)
+{
+    ::DisconnectNamedPipe(hPipe);
+    ::CloseHandle(hPipe);
+    EndWork();
+    for (;;)
+        ::Sleep(INFINITE);
 }
 
 } // namespace
@@ -198,6 +210,7 @@ DWORD WINAPI PipeConnectionProc(LPVOID pParameter)
     CMainWindowLink* pMainFrame = pConnection->m_pMainFrame;
     const HANDLE hPipe = pConnection->m_hPipe;
     ConnectionState state;
+    state.m_pConnection = pConnection;
     char request[Protocol::kMaxRequestBytes + 1];
     char reply[Protocol::kMaxRequestBytes];
     DWORD cbReply = 0;
@@ -212,8 +225,9 @@ DWORD WINAPI PipeConnectionProc(LPVOID pParameter)
         const int nResult = ProcessPipeCommand(request, reply, &cbReply, state, pMainFrame);
         if (nResult < 0)
             state.m_bClosing = true;
-        else if (nResult == 0 && state.m_pClient)
-            RegisterClient(state.m_pClient->m_lClientId, pConnection);
+        else if (nResult == 0 && state.m_pClient &&
+                 RegisterClient(state.m_pClient->m_lClientId, pConnection) == RegisterResult::kMonitorEnding)
+            StayUntilProcessEnds(hPipe); // no "SUCCESS" that the end would then ignore
 
         DWORD cbWritten = 0;
         const bool bWritten = ::WriteFile(hPipe, reply, cbReply, &cbWritten, nullptr) != FALSE;

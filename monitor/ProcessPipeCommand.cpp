@@ -22,10 +22,11 @@ void SendNote(const CMainWindowLink& link, const char* pszText)
 }
 
 // A note whose text takes the client id; skipped when the catalogue has no text.
+// A text that formats to nothing is still a text: its note is an empty line.
 void SendClientIdNoteIfPresent(const CMainWindowLink& link, const char* pszKey, std::int32_t lClientId)
 {
     char szLine[kCatalogueTextBytes];
-    if (LookupMessageWithClientId(pszKey, lClientId, szLine) > 0)
+    if (LookupMessageWithClientId(pszKey, lClientId, szLine))
         SendNote(link, szLine);
 }
 
@@ -61,7 +62,7 @@ int ProcessTerminate(ConnectionState& state, const CMainWindowLink* pMainFrame)
         SendClientIdNoteIfPresent(*pMainFrame, Catalogue::kTerminateNote, lClientId);
         SendPlainNote(*pMainFrame, Catalogue::kTerminateNoteFollow);
     }
-    RemoveClient(lClientId);
+    RemoveClient(state.m_pConnection);
     state.m_pClient.reset();
     return kProcessCloseConnection;
 }
@@ -77,7 +78,7 @@ int ProcessClean(ConnectionState& state, const CMainWindowLink* pMainFrame)
         SendClientIdNoteIfPresent(*pMainFrame, Catalogue::kCleanNoteSecond, lClientId);
         SendPlainNote(*pMainFrame, Catalogue::kCleanNoteThird);
     }
-    RemoveClient(lClientId);
+    RemoveClient(state.m_pConnection);
     state.m_pClient.reset();
     if (pMainFrame)
         SendPlainNote(*pMainFrame, Catalogue::kCleanNoteRemoved);

@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "AppMonIds.h"
 #include "CAppMon.h"
+#include "ClientTable.h"
 #include "CompanionLibrary.h"
 #include "InstallLocation.h"
 #include "InstallRegistry.h"
@@ -102,8 +103,8 @@ void CTessalyApp::ConfigureLogging()
 {
     using namespace Marvane::NativeLogging;
     g_pLogger = nullptr;
-    const LoggingSetup setup = ConfigureLoggingFromEnvironment(LoggerNames::Monitor, m_loggers, &ShowLogLine,
-                                                               reinterpret_cast<LoggerHook>(m_pfnSetLogger));
+    const LoggingSetup setup =
+        ConfigureMonitorLogging(m_loggers, reinterpret_cast<LoggerHook>(m_pfnSetLogger));
     g_pLogger = setup.logger;
     m_bDebugMode = setup.variablePresent;
     CaptureLoggerGate();
@@ -203,6 +204,10 @@ void CTessalyApp::OnOpenConsole()
 
 void CTessalyApp::OnExitMonitor()
 {
+    // The pipe server's request, sent when the last client had gone, holds only
+    // if none has registered since; the user's Exit always does.
+    if (!DecideExit(::InSendMessage() != FALSE))
+        return;
     // The frame's own WM_CLOSE only hides it; Exit closes it for real.
     if (CFrameWnd* pFrame = static_cast<CFrameWnd*>(m_pMainWnd))
         pFrame->CFrameWnd::OnClose();

@@ -5,9 +5,9 @@
 namespace Marvane::NativeLogging
 {
 
-ZOVLogger* LoggerSet::Create(LogLineSink sink)
+ZOVLogger* LoggerSet::Create(LogLineSink sink, LockWaitHook waitHook)
 {
-    std::unique_ptr<ZOVLogger> logger(new (std::nothrow) ZOVLogger(sink));
+    std::unique_ptr<ZOVLogger> logger(new (std::nothrow) ZOVLogger(sink, waitHook));
     if (!logger)
         return nullptr;
     m_loggers.push_back(std::move(logger));

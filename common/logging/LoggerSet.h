@@ -22,7 +22,7 @@ public:
     LoggerSet& operator=(const LoggerSet&) = delete;
 
     // A new logger with every level off, or null when memory ran out.
-    ZOVLogger* Create(LogLineSink sink);
+    ZOVLogger* Create(LogLineSink sink, LockWaitHook waitHook = nullptr);
     std::size_t Count() const { return m_loggers.size(); }
     // After this, no pointer handed out by Create may be used.
     void DeleteAll();

@@ -37,7 +37,7 @@ bool ReadLogLevelVariable(std::string& value)
 }
 
 ZOVLogger* ApplyLogLevelConfig(const char* value, LoggerNames names, LoggerSet& loggers, LogLineSink sink,
-                               LoggerHook hook)
+                               LoggerHook hook, LockWaitHook waitHook)
 {
     ZOVLogger* current = nullptr;
     for (const LogConfigAction& action : ParseLogLevelConfig(value, names))
@@ -45,7 +45,7 @@ ZOVLogger* ApplyLogLevelConfig(const char* value, LoggerNames names, LoggerSet& 
         switch (action.type)
         {
         case LogConfigAction::Type::CreateLogger:
-            current = loggers.Create(sink);
+            current = loggers.Create(sink, waitHook);
             if (current != nullptr && hook != nullptr)
                 hook(current);
             break;
@@ -63,12 +63,12 @@ ZOVLogger* ApplyLogLevelConfig(const char* value, LoggerNames names, LoggerSet& 
 }
 
 LoggingSetup ConfigureLoggingFromEnvironment(LoggerNames names, LoggerSet& loggers, LogLineSink sink,
-                                             LoggerHook hook)
+                                             LoggerHook hook, LockWaitHook waitHook)
 {
     std::string value;
     if (!ReadLogLevelVariable(value))
         return LoggingSetup{false, nullptr};
-    return LoggingSetup{true, ApplyLogLevelConfig(value.c_str(), names, loggers, sink, hook)};
+    return LoggingSetup{true, ApplyLogLevelConfig(value.c_str(), names, loggers, sink, hook, waitHook)};
 }
 
 void WithdrawAndDeleteLoggers(LoggerSet& loggers, LoggerHook hook)

@@ -28,13 +28,14 @@ struct LoggingSetup
 bool ReadLogLevelVariable(std::string& value);
 
 // Applies a value. Returns the current logger: the last one created, or null.
-// The hook, when not null, is called once right after each creation.
+// The hook, when not null, is called once right after each creation. Every
+// logger gets the sink and the lock's wait hook.
 ZOVLogger* ApplyLogLevelConfig(const char* value, LoggerNames names, LoggerSet& loggers, LogLineSink sink,
-                               LoggerHook hook);
+                               LoggerHook hook, LockWaitHook waitHook = nullptr);
 
 // Reads the variable and applies it.
 LoggingSetup ConfigureLoggingFromEnvironment(LoggerNames names, LoggerSet& loggers, LogLineSink sink,
-                                             LoggerHook hook);
+                                             LoggerHook hook, LockWaitHook waitHook = nullptr);
 
 // The end of the loggers, for the owner's exit path: the hook is called with null
 // (the companion library must stop using what it was handed), then every logger

@@ -10,7 +10,20 @@ namespace Marvane::NativeLogging
 class ZOVLogger::LockGuard
 {
 public:
-    explicit LockGuard(CRITICAL_SECTION& lock) : m_lock(lock) { EnterCriticalSection(&m_lock); }
+    LockGuard(CRITICAL_SECTION& lock, LockWaitHook waitHook) : m_lock(lock)
+    {
+        if (waitHook != nullptr)
+        {
+            if (TryEnterCriticalSection(&m_lock))
+                return;
+            while (waitHook())
+            {
+                if (TryEnterCriticalSection(&m_lock))
+                    return;
+            }
+        }
+        EnterCriticalSection(&m_lock);
+    }
     ~LockGuard() { LeaveCriticalSection(&m_lock); }
     LockGuard(const LockGuard&) = delete;
     LockGuard& operator=(const LockGuard&) = delete;
@@ -19,7 +32,7 @@ private:
     CRITICAL_SECTION& m_lock;
 };
 
-ZOVLogger::ZOVLogger(LogLineSink sink) : m_pfnSink(sink)
+ZOVLogger::ZOVLogger(LogLineSink sink, LockWaitHook waitHook) : m_pfnSink(sink), m_pfnWaitHook(waitHook)
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -57,7 +70,7 @@ void ZOVLogger::Write(LogLevel level, const wchar_t* text)
 {
     if (!IsEnabled(level))
         return;
-    LockGuard guard(m_lock);
+    LockGuard guard(m_lock, m_pfnWaitHook);
     LineBuffer line;
     ConvertToAnsiLine(line, text, CP_ACP);
     if (m_pfnSink != nullptr)
@@ -67,7 +80,7 @@ void ZOVLogger::Write(LogLevel level, const wchar_t* text)
 void ZOVLogger::WriteTaggedFormat(const void* /*context*/, LogLevel level, const wchar_t* format, ...)
 {
     // Formats before the level test, which Write makes.
-    LockGuard guard(m_lock);
+    LockGuard guard(m_lock, m_pfnWaitHook);
     FormatBuffer message;
     va_list args;
     va_start(args, format);
@@ -94,7 +107,7 @@ void ZOVLogger::WriteFormatList(LogLevel level, const wchar_t* format, va_list a
 {
     if (!IsEnabled(level))
         return;
-    LockGuard guard(m_lock);
+    LockGuard guard(m_lock, m_pfnWaitHook);
     FormatBuffer message;
     FormatLoggerMessage(message, format, args);
     Write(level, message);

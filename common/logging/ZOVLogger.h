@@ -16,11 +16,20 @@ namespace Marvane::NativeLogging
 // library forwards them over the pipe. kind is a Protocol::LogKind.
 using LogLineSink = void (*)(const char* text, int kind);
 
+// For a sink that waits for another thread (the monitor's sends to its window):
+// a thread that finds the lock taken calls this instead of blocking, again and
+// again while it returns true, and tries the lock after each call. The hook lets
+// the thread that the sink waits for go on serving while it waits; otherwise a
+// line in the middle of its sink and that thread would wait for each other for
+// ever. It returns false for threads that may simply block.
+using LockWaitHook = bool (*)();
+
 class ZOVLogger final : public ILogger
 {
 public:
-    // Every level starts off; a null sink drops every line.
-    explicit ZOVLogger(LogLineSink sink);
+    // Every level starts off; a null sink drops every line. Without a wait hook
+    // every thread blocks on the lock.
+    explicit ZOVLogger(LogLineSink sink, LockWaitHook waitHook = nullptr);
     ~ZOVLogger();
 
     ZOVLogger(const ZOVLogger&) = delete;
@@ -58,6 +67,7 @@ private:
     bool m_bLevelEnabled[kLevelCount] = {};
     CRITICAL_SECTION m_lock;
     LogLineSink m_pfnSink;
+    LockWaitHook m_pfnWaitHook;
 };
 
 } // namespace Marvane::NativeLogging

@@ -20,6 +20,12 @@ std::size_t BuildInitRequest(RequestBuffer& out, std::int32_t id, const char* pa
 // "<word>;[<stamp>]-> <text>" otherwise. Returns the length without the NUL.
 std::size_t BuildLogRequest(RequestBuffer& out, int logKind, const char* stamp, const char* logName,
                             std::int32_t logId, const char* text);
+// The same line into a buffer of any capacity (its NUL included), cut at its end
+// like a request.
+std::size_t BuildLogLine(char* out, std::size_t capacity, int logKind, const char* stamp, const char* logName,
+                         std::int32_t logId, const char* text);
+// The whole length of the short layout "<word>;[<stamp>]-> <text>", without the NUL.
+std::size_t ShortLogLineLength(int logKind, const char* stamp, const char* text);
 
 // The request keyword of a log kind: INFO, ERROR, SINFO, SERROR; INFO for any
 // value that is no log kind.

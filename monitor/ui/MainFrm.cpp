@@ -105,12 +105,13 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
 
     // 10. The notification-area icon, in debug mode only. Its own hidden window
     // receives the shell's notifications; its menu commands and the double
-    // click's "Open Console" come here.
+    // click's "Open Console" come here. A shell that refuses the icon (started
+    // before the taskbar, or while it restarts) does not keep the monitor from
+    // serving: the icon is added when the taskbar announces itself.
     if (!m_bDebugMode)
         return 0;
-    if (!m_trayIcon.Create(nullptr, WM_TRAYNOTIFY, kTrayTooltip, hIcon, IDR_TRAYMENU, FALSE, kTrayBalloonText,
-                           kTrayBalloonTitle, NIIF_INFO, kTrayBalloonSeconds))
-        return -1;
+    m_trayIcon.Create(nullptr, WM_TRAYNOTIFY, kTrayTooltip, hIcon, IDR_TRAYMENU, FALSE, kTrayBalloonText,
+                      kTrayBalloonTitle, NIIF_INFO, kTrayBalloonSeconds);
     m_trayIcon.SetCommandTarget(this);
     m_trayIcon.SetDefaultMenuItem(kTrayDefaultItemPosition, TRUE);
     return 0;

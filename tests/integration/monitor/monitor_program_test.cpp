@@ -1,8 +1,10 @@
 // The real Tessaly.exe as a whole program: the registration run and the
 // registration on an ordinary start, one monitor at a time, the installation
 // error box, the companion library, self-termination outside debug mode, the tray
-// icon and staying resident in debug mode, and the console as a user sees it.
+// icon and staying resident in debug mode (a taskbar that is not there yet
+// included), and the console as a user sees it.
 #include "AppMonIds.h"
+#include "MessagePump.h"
 #include "MonitorProcess.h"
 #include "Polling.h"
 #include "TestInstallation.h"
@@ -89,6 +91,17 @@ bool WaitForTrayIconCount(std::size_t nCount, DWORD dwMilliseconds = 10000)
         ::Sleep(50);
     }
     return true;
+}
+
+// A taskbar that is not ready yet: found first as "Shell_TrayWnd", it refuses
+// every icon and notes the icon's window.
+HWND g_hRefusedIconWindow = nullptr;
+LRESULT CALLBACK RefusingTaskbarProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_COPYDATA)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    g_hRefusedIconWindow = reinterpret_cast<HWND>(wParam);
+    return FALSE;
 }
 
 bool StaysRunning(const CMonitorProcess& monitor, DWORD dwMilliseconds)
@@ -358,4 +371,31 @@ TEST_F(MonitorProgramTest, TheCompanionIsHandedTheMonitorsLoggerAndToldWhenItGoe
     }
     EXPECT_EQ("logger\nnull after Info=1 Debug=0\n", strCalls);
     ::DeleteFileA(strRecord.c_str());
+}
+
+TEST_F(MonitorProgramTest, DebugModeBeforeTheTaskbarServesAndTheIconComesWithTheTaskbar)
+{
+    const std::size_t nIconsBefore = TrayIconWindows().size();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &RefusingTaskbarProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "Shell_TrayWnd";
+    ::RegisterClassA(&wc);
+    HWND hTaskbar = ::CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                      nullptr, wc.hInstance, nullptr);
+    ASSERT_EQ(hTaskbar, ::FindWindowExA(nullptr, nullptr, wc.lpszClassName, nullptr));
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    // This thread answers the monitor's calls of the refusing taskbar.
+    ASSERT_TRUE(PumpMessagesUntil([] { return g_hRefusedIconWindow != nullptr; }, 15000));
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    CTestPipeClient client;
+    ASSERT_TRUE(client.Open());
+    ASSERT_EQ("SUCCESS", client.Transact("SINFO;served before the taskbar"));
+    EXPECT_TRUE(monitor.WaitForConsoleText("served before the taskbar"));
+    EXPECT_EQ(nIconsBefore, TrayIconWindows().size());
+
+    ::DestroyWindow(hTaskbar); // the real taskbar is first now, and announces itself
+    ::PostMessageA(g_hRefusedIconWindow, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitForTrayIconCount(nIconsBefore + 1));
 }

@@ -1,14 +1,19 @@
 #include "RecordingWindow.h"
 
+#include "ClientTable.h"
 #include "MonitorGlobals.h"
+#include "Polling.h"
 #include "ui/resource.h"
+
+#include <memory>
 
 namespace
 {
 constexpr char kClassName[] = "TessalyTestRecordingWindow";
-}
+constexpr UINT kRunTaskMessage = WM_APP + 77; // lParam: a heap std::function<void()>
+} // namespace
 
-CRecordingWindow::CRecordingWindow()
+CRecordingWindow::CRecordingWindow(bool bDecideExits) : m_bDecideExits(bDecideExits)
 {
     if (g_uAppMonUpdateMessage == 0)
         g_uAppMonUpdateMessage = ::RegisterWindowMessageA("ZOV_APPMON_UPD");
@@ -60,9 +65,17 @@ LRESULT CALLBACK CRecordingWindow::WndProc(HWND hWnd, UINT message, WPARAM wPara
     }
     if (pThis && message == WM_COMMAND && LOWORD(wParam) == ID_EXIT_MONITOR)
     {
+        const bool bExit = pThis->m_bDecideExits && DecideExit(::InSendMessage() != FALSE);
         std::lock_guard<std::mutex> lock(pThis->m_lock);
         ++pThis->m_nExitCommands;
+        pThis->m_nExits += bExit ? 1 : 0;
         pThis->m_changed.notify_all();
+        return 0;
+    }
+    if (message == kRunTaskMessage)
+    {
+        std::unique_ptr<std::function<void()>> pTask(reinterpret_cast<std::function<void()>*>(lParam));
+        (*pTask)();
         return 0;
     }
     return ::DefWindowProcA(hWnd, message, wParam, lParam);
@@ -80,6 +93,19 @@ int CRecordingWindow::ExitCommands() const
     return m_nExitCommands;
 }
 
+int CRecordingWindow::Exits() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_nExits;
+}
+
+void CRecordingWindow::Post(std::function<void()> task)
+{
+    auto* pTask = new std::function<void()>(std::move(task));
+    if (!::PostMessageA(m_hWnd, kRunTaskMessage, 0, reinterpret_cast<LPARAM>(pTask)))
+        delete pTask;
+}
+
 bool CRecordingWindow::WaitForLines(std::size_t nCount, DWORD dwMilliseconds) const
 {
     std::unique_lock<std::mutex> lock(m_lock);
@@ -92,4 +118,10 @@ bool CRecordingWindow::WaitForExitCommand(DWORD dwMilliseconds) const
     std::unique_lock<std::mutex> lock(m_lock);
     return m_changed.wait_for(lock, std::chrono::milliseconds(dwMilliseconds),
                               [&] { return m_nExitCommands > 0; });
+}
+
+bool WaitForSentMessage(DWORD dwMilliseconds)
+{
+    return WaitUntil([] { return (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0; },
+                     dwMilliseconds, 1);
 }

@@ -31,6 +31,7 @@ protected:
         if (!g_hClientTableMutex)
             g_hClientTableMutex = ::CreateMutexA(nullptr, FALSE, nullptr);
         m_link.Publish(m_window.GetHwnd(), false);
+        m_state.m_pConnection = &m_connection;
     }
     void TearDown() override
     {
@@ -129,6 +130,17 @@ TEST_F(ProcessPipeCommandTest, WithoutCatalogueOnlyTheAlwaysShownNotesAppearAsEm
         EXPECT_EQ("", line.strText);
         EXPECT_EQ(1, line.nColourClass);
     }
+}
+
+TEST_F(ProcessPipeCommandTest, ANoteTextThatFormatsToNothingStillGivesItsLine)
+{
+    CTestCatalogue catalogue("msg015=%.0d\nmsg017=%.0d\nmsg018=%.0d\n"); // no digits for the id 0
+    for (const char* pszGoodbye : {"TERMINATE;", "CLEAN;"})
+    {
+        Process("INIT;0|a|b");
+        Process(pszGoodbye);
+    }
+    EXPECT_EQ(6u, m_window.Lines().size()) << "msg015, msg016; msg017, msg018, msg019, msg022";
 }
 
 TEST_F(ProcessPipeCommandTest, GoodbyesWithoutARecordCloseSilentlyAndLeaveTheTable)

@@ -1,0 +1,49 @@
+// The monitor's own logger lines: shown whole however long, and the window's
+// thread writing while another thread's line waits for that thread does not
+// leave the two waiting for each other.
+#include "MainWindowLink.h"
+#include "MonitorGlobals.h"
+#include "RecordingWindow.h"
+#include "ShowLogLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+TEST(MonitorLogger, ALineIsShownWithAllOfItsText)
+{
+    CRecordingWindow window;
+    MainWindowLink().Publish(window.GetHwnd(), false);
+    ShowLogLine(std::string(4095, 'x').c_str(), 2); // the longest text the logger converts
+    MainWindowLink().Withdraw();
+    ASSERT_EQ(1u, window.Lines().size());
+    const std::string strLine = window.Lines()[0].strText;
+    EXPECT_EQ(0u, strLine.find("SINFO;[[")) << strLine.substr(0, 40);
+    EXPECT_EQ(strLine.find("]-> ") + 4 + 4095, strLine.size()) << "the text was cut";
+}
+
+TEST(MonitorLogger, TheWindowsThreadWritingWhileAnotherLineWaitsForItDoesNotHang)
+{
+    ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", "ZOVLOGGER=1;ALL");
+    // Both are left behind: threads that hang must find them, and the other
+    // thread may still be on its way out of the logger.
+    auto* const pLoggers = new Marvane::NativeLogging::LoggerSet;
+    auto* const pWindow = new CRecordingWindow;
+    Marvane::NativeLogging::ILogger* pLogger = ConfigureMonitorLogging(*pLoggers, nullptr).logger;
+    ASSERT_NE(nullptr, pLogger);
+    MainWindowLink().Publish(pWindow->GetHwnd(), false);
+    HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    pWindow->Post([&] {
+        // The other thread's line holds the logger's lock and waits for this thread.
+        std::thread([pLogger] { pLogger->Info(L"another thread's line"); }).detach();
+        WaitForSentMessage(5000);
+        pLogger->Info(L"the window thread's line");
+        ::SetEvent(hDone);
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hDone, 10000)) << "the two threads wait for each other";
+    MainWindowLink().Withdraw();
+    ASSERT_EQ(2u, pWindow->Lines().size());
+    EXPECT_NE(std::string::npos, pWindow->Lines()[0].strText.find("another thread's line"));
+    EXPECT_NE(std::string::npos, pWindow->Lines()[1].strText.find("the window thread's line"));
+}
