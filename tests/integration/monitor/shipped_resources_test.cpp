@@ -221,10 +221,14 @@ TEST_F(ShippedResourcesTest, TheProgramCarriesItsMenusKeysStringsToolBarIconAndA
     ASSERT_NE(nullptr, hFrame);
     ::PostMessageA(hFrame, WM_COMMAND, 57664, 0);
     HWND hBox = nullptr;
+    // The box's window exists a moment before its items: wait for the text too.
     ASSERT_TRUE(WaitUntil(
-        [&] { return (hBox = FindProcessWindow(monitor.ProcessId(), "About Tessaly")) != nullptr; }, 10000));
+        [&] {
+            hBox = FindProcessWindow(monitor.ProcessId(), "About Tessaly");
+            return hBox && ::FindWindowExA(hBox, nullptr, "Static", "Marvane ZOV Application Monitor");
+        },
+        10000));
     EXPECT_EQ(hFrame, ::GetWindow(hBox, GW_OWNER));
-    EXPECT_NE(nullptr, ::FindWindowExA(hBox, nullptr, "Static", "Marvane ZOV Application Monitor"));
     ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(hBox); }, 5000));
     EXPECT_TRUE(monitor.IsRunning());
