@@ -75,7 +75,7 @@ protected:
 
     void StartServer(const CRecordingPipeServer::Options& options = CRecordingPipeServer::Options())
     {
-        m_pServer = std::make_unique<CRecordingPipeServer>(options);
+        m_pServer = std::make_unique<CRecordingPipeServer>(m_installation.Folder(), options);
     }
 
     // The requests so far, once at least nCount have arrived.
