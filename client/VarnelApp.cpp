@@ -69,6 +69,7 @@ void CVarnelApp::ReadInstallation()
         state.m_bInstallationMissing = true;
         return;
     }
+    state.m_strMonitorProgram = paths.strInstallDir + Install::kMonitorProgramFileName;
     state.m_strCatalogueFile = paths.strCatalogueFile;
     state.m_strCatalogueSection = paths.strSection;
     Install::BindCompanionLibrary(paths.strInstallDir, m_companion);
@@ -112,6 +113,7 @@ int CVarnelApp::ExitInstance()
         m_loggers.DeleteAll();
     }
 
+    CloseConnection();
     state.m_libraryLock.Delete();
     if (state.m_hMonitorMutex)
     {
