@@ -3,7 +3,8 @@
 // included) can learn who the host is but never act as the host. Wine grants a
 // pipe server impersonation whatever the client asks for, so a server cannot
 // tell the difference there; the library's call to CreateFileA is watched
-// instead, through its import table.
+// instead, through its import table. And whom it talks to: only a server whose
+// program is the installation's Tessaly.exe.
 #include "ClientTestSupport.h"
 #include "ImportRedirect.h"
 
@@ -72,9 +73,35 @@ TEST_F(ClientPipeSecurity, ThePipeIsOpenedForIdentificationOnlyAndTheBytesStayTh
     EXPECT_EQ(static_cast<DWORD>(SECURITY_IDENTIFICATION),
               dwFlags & SECURITY_VALID_SQOS_FLAGS & ~SECURITY_SQOS_PRESENT)
         << "flags " << std::hex << dwFlags;
-    EXPECT_EQ(0u, dwFlags & ~SECURITY_VALID_SQOS_FLAGS) << "nothing else changes: blocking, no attributes";
+    // Overlapped, so that no write or wait for a reply outlasts its limit.
+    EXPECT_EQ(static_cast<DWORD>(FILE_FLAG_OVERLAPPED), dwFlags & ~SECURITY_VALID_SQOS_FLAGS)
+        << "flags " << std::hex << dwFlags;
 
     ASSERT_TRUE(m_server.WaitForRequests(2));
     EXPECT_EQ(std::vector<std::string>({"INIT;42|C:\\apps\\tool.exe|beta", "TERMINATE;"}),
               Normalised(m_server.Requests()));
+}
+
+// A process that serves the pipe's name with a program other than the
+// installation's Tessaly.exe (here one named so, in another folder) is opened and
+// let go: it gets neither the announcement nor a line nor the goodbye.
+TEST(ClientPipeSquatter, AServerThatIsNotTheInstallationsMonitorGetsNoWord)
+{
+    CNoMonitorRegistration noStartableMonitor;
+    CScopedInstallation installation;
+    installation.Install();
+    CRunningMonitorObject monitor;
+    ASSERT_TRUE(monitor.IsRegistered());
+    CRecordingPipeServer squatter(installation.Folder() + "\\elsewhere");
+    CVarnelLibrary varnel;
+    {
+        CScopedEnvironmentVariable debugMode("QX_LMDEBUGLOGLEVEL", "");
+        ASSERT_TRUE(varnel.Load());
+    }
+    ASSERT_EQ(0, varnel.Initialize(42, "C:\\apps\\tool.exe", "beta"));
+    varnel.SendLogMessage("a secret", 0);
+    varnel.CleanUp();
+    varnel.Unload();
+    EXPECT_GE(squatter.Connections(), 1) << "the squatter was reached, so the library chose to stay silent";
+    EXPECT_TRUE(squatter.Requests().empty()) << Normalised(squatter.Requests()).front();
 }
