@@ -19,6 +19,7 @@ bool OpenClientContext(std::int32_t lApplicationId, const char* pszApplicationPa
     if (state.m_bContextOpen)
         return false;
     state.m_bContextOpen = true;
+    state.m_bConnecting = true; // until the initialisation has tried to connect
     state.m_context.lApplicationId = lApplicationId;
     state.m_context.lOption = lOption;
     try

@@ -10,7 +10,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -48,14 +47,24 @@ public:
     std::int32_t m_lLogId = 0;                 // long line layout once not 0
     Protocol::CTimeStampCache m_stampCache;    // the stamp of forwarded lines
 
-    // ---- the pipe --------------------------------------------------------------------
-    // None (null) until the first open attempt; then whatever the last attempt
-    // returned, the invalid-handle value included; none again after a failed write.
-    // Never closed by an exchange; a new connection closes the one it replaces.
-    std::atomic<HANDLE> m_hPipe{nullptr};
-    // The handle a failed write cleared, kept aside (another thread may still be
-    // inside an exchange on it) and closed when a new connection is opened.
-    std::atomic<HANDLE> m_hRetiredPipe{nullptr};
+    // The installation's monitor program: the only server the library talks to.
+    // Empty without an installation directory: then no server is accepted.
+    std::string m_strMonitorProgram;
+
+    // ---- the connection, under the library lock ------------------------------------
+    // The client end of the monitor pipe, opened for overlapped I/O; null while there
+    // is no connection. Only ever used, published and closed under the library lock,
+    // so no thread can be inside an exchange on a handle that another one closes.
+    HANDLE m_hPipe = nullptr;
+    HANDLE m_hIoEvent = nullptr; // the wait of the one exchange under way
+    // An initialisation has opened its client context and not yet made its
+    // connection: lines do not look for a monitor of their own meanwhile.
+    bool m_bConnecting = false;
+    bool m_bUnloading = false; // the unload-time goodbye looks for no monitor
+    // When the last connection attempt ended or the connection broke: a debug-mode
+    // host looks for a monitor again at most once a second after that.
+    bool m_bAttempted = false;
+    DWORD m_dwLastAttemptTick = 0;
 };
 
 // The one instance, constructed on first use (the application object uses it

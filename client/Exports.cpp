@@ -1,12 +1,13 @@
 // The library's exported functions. Decisions that hosts may rely on:
-//  - a new initialisation after ZOVLC_CleanUp opens a new pipe connection and
-//    closes the handle of the earlier one (it would leak otherwise);
+//  - the goodbye ends the pipe connection; a new initialisation after
+//    ZOVLC_CleanUp opens a new one;
 //  - the COM initialisation of a thread that initialises the library is never
 //    undone: the library cannot know whether the host relies on it.
 #include "varnel.h"
 
 #include "ClientState.h"
 #include "PipeClient.h"
+#include "TimeLimits.h"
 
 namespace
 {
@@ -67,13 +68,14 @@ extern "C" void __cdecl ZOVLC_SendLogMessage(const char* text, int kind)
 
 extern "C" void __cdecl ZOVLC_CleanUp(void)
 {
-    // Clean-ups of several host processes follow one another. Whatever the wait
+    // Clean-ups of several host processes follow one another, unless another one
+    // takes too long (its monitor may have stopped answering). Whatever the wait
     // reports (an abandoned mutex is owned too), the clean-up goes on.
     const HANDLE hMutex = ClientState().m_hMonitorMutex;
     bool bOwned = false;
     if (hMutex)
     {
-        const DWORD dwWait = WaitForSingleObject(hMutex, INFINITE);
+        const DWORD dwWait = WaitForSingleObject(hMutex, TimeLimits::kCleanUpMutexMs);
         bOwned = dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED;
     }
     SendTerminateToMonitor();

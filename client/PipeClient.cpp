@@ -1,15 +1,14 @@
 #include "PipeClient.h"
 
-#include "AppMonIds.h"
 #include "BoundedText.h"
 #include "CatalogueFormat.h"
 #include "ClientCatalogue.h"
 #include "ClientState.h"
+#include "MonitorIdentity.h"
+#include "PipeIo.h"
 #include "RequestBuilder.h"
+#include "TimeLimits.h"
 #include "TimeStamp.h"
-
-#include <objbase.h>
-#include <oleauto.h>
 
 #include <cstring>
 
@@ -18,37 +17,36 @@ using namespace PipeClient;
 namespace
 {
 
-bool IsRealHandle(HANDLE h)
-{
-    return h != nullptr && h != INVALID_HANDLE_VALUE;
-}
-
 // Whatever serves the pipe may learn who the host is, but never act as the host:
-// without these flags a server, a rogue one squatting the name included, could
-// impersonate the host's account.
+// without these flags a server could impersonate the host's account.
 constexpr DWORD kPipeSecurityFlags = SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
 
 HANDLE OpenPipe(DWORD& dwError)
 {
     const HANDLE hPipe = CreateFileA(Protocol::kPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING, kPipeSecurityFlags, nullptr);
+                                     OPEN_EXISTING, FILE_FLAG_OVERLAPPED | kPipeSecurityFlags, nullptr);
     dwError = GetLastError();
     return hPipe;
 }
 
-// A handle left from an earlier connection would leak when the new one is stored
-// over it: close it, and the one a failed write set aside, before opening anew.
-// Under the library lock, so that no log line is being exchanged on it.
-void CloseStalePipe()
+// Opens the pipe; while every instance is busy, waits for a free one and opens
+// again, seven opens at most. The wait comes before the count test, so the last
+// failed open is waited after too; the waits together last at most dwBusyLimitMs.
+// A missing pipe is not waited for. Null when no handle could be had.
+HANDLE OpenPipeWithRetries(DWORD dwBusyLimitMs)
 {
-    CClientState& state = ClientState();
-    CLibraryLockGuard guard(state.m_libraryLock);
-    const HANDLE hOld = state.m_hPipe.exchange(nullptr);
-    const HANDLE hRetired = state.m_hRetiredPipe.exchange(nullptr);
-    if (IsRealHandle(hOld))
-        CloseHandle(hOld);
-    if (IsRealHandle(hRetired) && hRetired != hOld)
-        CloseHandle(hRetired);
+    const DWORD dwStart = GetTickCount();
+    DWORD dwError = ERROR_SUCCESS;
+    HANDLE hPipe = OpenPipe(dwError);
+    for (int nRetries = 0; hPipe == INVALID_HANDLE_VALUE; ++nRetries)
+    {
+        const DWORD dwElapsed = GetTickCount() - dwStart;
+        if (dwError != ERROR_PIPE_BUSY || dwElapsed >= dwBusyLimitMs ||
+            !WaitNamedPipeA(Protocol::kPipeName, dwBusyLimitMs - dwElapsed) || nRetries == kMaxOpenRetries)
+            return nullptr;
+        hPipe = OpenPipe(dwError);
+    }
+    return hPipe;
 }
 
 // WaitNamedPipe fails at once while no instance of the pipe exists, so a freshly
@@ -61,11 +59,137 @@ void WaitForPipeToAppear()
     {
         if (GetLastError() != ERROR_FILE_NOT_FOUND)
             return; // it exists, every instance busy: the open waits for one
-        if (GetTickCount() - dwStart >= kPipeAppearWaitMs)
+        if (GetTickCount() - dwStart >= TimeLimits::kPipeAppearMs)
             return;
-        Sleep(kPipeAppearPollMs);
+        Sleep(TimeLimits::kPipeAppearPollMs);
     }
 }
+
+// ---- under the library lock ------------------------------------------------------------
+
+// A debug-mode host looks for a monitor again at most once a second after this.
+void NoteAttemptLocked(CClientState& state)
+{
+    state.m_bAttempted = true;
+    state.m_dwLastAttemptTick = GetTickCount();
+}
+
+void CloseConnectionLocked(CClientState& state)
+{
+    if (state.m_hPipe)
+        CloseHandle(state.m_hPipe);
+    state.m_hPipe = nullptr;
+}
+
+HANDLE IoEventLocked(CClientState& state)
+{
+    if (!state.m_hIoEvent)
+        state.m_hIoEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return state.m_hIoEvent;
+}
+
+// One exchange on hPipe, the published connection or one being made. A write or
+// read that fails or runs out of time ends the connection: hPipe is closed.
+int ExchangeLocked(CClientState& state, HANDLE hPipe, const char* pszRequest, char* pszReply,
+                   std::size_t cbReply)
+{
+    Protocol::BoundedText reply(pszReply, cbReply);
+    Protocol::RequestBuffer request;
+    Protocol::BoundedText requestText(request, sizeof request);
+    requestText.Append(pszRequest);
+    const HANDLE hEvent = IoEventLocked(state);
+    int nResult = kTransactOk;
+    if (!hEvent || !PipeIo::Write(hPipe, hEvent, request, static_cast<DWORD>(requestText.Length() + 1),
+                                  TimeLimits::kWriteMs)
+                        .bDone)
+        nResult = kTransactWriteFailed;
+
+    // One byte more than the longest read, for the terminator.
+    char szRead[Protocol::kReplyReadBytes + 1];
+    PipeIo::Result read;
+    while (nResult == kTransactOk)
+    {
+        read = PipeIo::Read(hPipe, hEvent, szRead, Protocol::kReplyReadBytes, TimeLimits::kReplyMs);
+        if (read.bDone)
+            break;
+        // The rest of an over-long reply is read into the same buffer; its start is dropped.
+        if (read.dwError != ERROR_MORE_DATA)
+            nResult = kTransactReadFailed;
+    }
+    if (nResult != kTransactOk)
+    {
+        CloseHandle(hPipe);
+        if (state.m_hPipe == hPipe)
+            state.m_hPipe = nullptr;
+        NoteAttemptLocked(state);
+        return nResult;
+    }
+    szRead[read.cbDone] = '\0';
+    reply.Append(szRead);
+    return kTransactOk;
+}
+
+enum class Announcement
+{
+    kNone,     // no connection, or one without INIT
+    kRefused,  // the monitor replied "FAIL"
+    kAccepted, // any other reply, a failed exchange included
+};
+
+// Replaces the connection: opens the pipe, makes sure that the installation's
+// monitor serves it, switches it to message mode and sends INIT on it, and only
+// then publishes it to the other threads.
+Announcement ConnectLocked(CClientState& state, DWORD dwBusyLimitMs, std::int32_t lApplicationId,
+                           const char* pszApplicationPath, const char* pszClientInfo)
+{
+    CloseConnectionLocked(state);
+    HANDLE hPipe = OpenPipeWithRetries(dwBusyLimitMs);
+    if (hPipe && !IsPipeServedBy(hPipe, state.m_strMonitorProgram.c_str()))
+    {
+        // Another program serves the pipe's name: not a word to it.
+        CloseHandle(hPipe);
+        hPipe = nullptr;
+    }
+    Announcement announcement = Announcement::kNone;
+    DWORD dwMode = PIPE_READMODE_MESSAGE;
+    if (hPipe && !SetNamedPipeHandleState(hPipe, &dwMode, nullptr, nullptr))
+    {
+        // No INIT on a handle that cannot read messages; later lines are still tried.
+        state.m_hPipe = hPipe;
+    }
+    else if (hPipe)
+    {
+        Protocol::RequestBuffer init;
+        Protocol::BuildInitRequest(init, lApplicationId, pszApplicationPath, pszClientInfo);
+        char szReply[Protocol::kControlReplyBufferBytes];
+        if (ExchangeLocked(state, hPipe, init, szReply, sizeof szReply) == kTransactOk)
+            state.m_hPipe = hPipe;
+        announcement = std::strcmp(szReply, Protocol::kReplyFail) == 0 ? Announcement::kRefused
+                                                                       : Announcement::kAccepted;
+    }
+    NoteAttemptLocked(state);
+    return announcement;
+}
+
+// A debug-mode host without a connection (it broke, or no monitor was there at
+// initialisation) looks for a monitor again: at most once a second, while its
+// client context is open (the INIT comes from there), never through COM (a
+// monitor that the user ended stays ended) and never while the library unloads.
+// A monitor is there when its pipe is; a busy pipe is waited for only briefly.
+void RejoinIfDueLocked(CClientState& state)
+{
+    if (state.m_hPipe || !state.m_bContextOpen || state.m_bConnecting || state.m_bUnloading)
+        return;
+    if (state.m_bAttempted && GetTickCount() - state.m_dwLastAttemptTick < TimeLimits::kRejoinIntervalMs)
+        return;
+    const ClientContext& context = state.m_context;
+    if (ConnectLocked(state, TimeLimits::kBusyPipeRejoinMs, context.lApplicationId,
+                      context.strApplicationPath.c_str(),
+                      context.strClientInfo.c_str()) == Announcement::kAccepted)
+        SetLogIdentity(context.strApplicationPath.c_str(), context.lApplicationId);
+}
+
+// ---- lines ---------------------------------------------------------------------------------
 
 void ForwardCatalogueLine(const char* pszKey)
 {
@@ -95,36 +219,19 @@ void ForwardStartLines(std::int32_t lApplicationId, const char* pszApplicationPa
     }
 }
 
-// A monitor's object in the running-object table: a monitor runs.
-bool IsMonitorRunning()
-{
-    IUnknown* pUnknown = nullptr;
-    if (FAILED(GetActiveObject(CLSID_AppMon, nullptr, &pUnknown)) || !pUnknown)
-        return false;
-    pUnknown->Release();
-    return true;
-}
-
-// The monitor's class object from a local server: COM starts a registered monitor
-// that is not running and answers once it has offered its class object.
-bool RequestMonitorClassObject()
-{
-    IUnknown* pUnknown = nullptr;
-    if (FAILED(CoGetClassObject(CLSID_AppMon, CLSCTX_LOCAL_SERVER, nullptr, IID_IUnknown,
-                                reinterpret_cast<void**>(&pUnknown))) ||
-        !pUnknown)
-        return false;
-    pUnknown->Release();
-    return true;
-}
-
 void SayGoodbye(const char* pszRequest)
 {
     ForwardCatalogueLine(Catalogue::kCleanUpStart);
     CloseClientContext();
     ForwardCatalogueLine(Catalogue::kCleanUpEnd);
+    CClientState& state = ClientState();
+    CLibraryLockGuard guard(state.m_libraryLock);
     char szReply[Protocol::kControlReplyBufferBytes];
     PipeTransact(pszRequest, szReply);
+    // The monitor closes its end after the goodbye; this end goes too, so that no
+    // handle of this host keeps the pipe's name alive.
+    if (guard.IsHeld())
+        CloseConnectionLocked(state);
 }
 
 } // namespace
@@ -133,96 +240,32 @@ int PipeTransact(const char* pszRequest, char* pszReply, std::size_t cbReply)
 {
     Protocol::BoundedText reply(pszReply, cbReply);
     CClientState& state = ClientState();
-    HANDLE hPipe = state.m_hPipe.load();
-    if (hPipe == nullptr)
+    CLibraryLockGuard guard(state.m_libraryLock);
+    if (!guard.IsHeld() || !state.m_hPipe)
         return kTransactNoPipe;
-
-    Protocol::RequestBuffer request;
-    Protocol::BoundedText requestText(request, sizeof request);
-    requestText.Append(pszRequest);
-    DWORD cbWritten = 0;
-    if (!WriteFile(hPipe, request, static_cast<DWORD>(requestText.Length() + 1), &cbWritten, nullptr))
-    {
-        // Cleared, not closed: from now on every exchange fails at once. Only this
-        // handle is cleared, never one a new connection has stored meanwhile.
-        HANDLE hExpected = hPipe;
-        if (state.m_hPipe.compare_exchange_strong(hExpected, nullptr))
-        {
-            const HANDLE hEarlier = state.m_hRetiredPipe.exchange(hPipe);
-            if (IsRealHandle(hEarlier) && hEarlier != hPipe)
-                CloseHandle(hEarlier);
-        }
-        return kTransactWriteFailed;
-    }
-
-    // One byte more than the longest read, for the terminator.
-    char szRead[Protocol::kReplyReadBytes + 1];
-    DWORD cbRead = 0;
-    while (!ReadFile(hPipe, szRead, Protocol::kReplyReadBytes, &cbRead, nullptr))
-    {
-        // The rest of an over-long reply is read into the same buffer; its start is dropped.
-        if (GetLastError() != ERROR_MORE_DATA)
-            return kTransactReadFailed;
-    }
-    szRead[cbRead] = '\0';
-    reply.Append(szRead);
-    return kTransactOk;
-}
-
-MonitorProbe ProbeMonitor()
-{
-    CoInitialize(nullptr);
-    if (IsMonitorRunning())
-        return MonitorProbe::kRunning;
-    if (RequestMonitorClassObject())
-        return MonitorProbe::kStartedByCom;
-    // Another host may have had a monitor started at the same moment: the one
-    // started for this request then met it, ended at once, and failed the request.
-    // The monitor that stays is just starting, so it counts as started here: its
-    // pipe may still be on the way.
-    if (IsMonitorRunning())
-        return MonitorProbe::kStartedByCom;
-    return MonitorProbe::kNone;
+    return ExchangeLocked(state, state.m_hPipe, pszRequest, pszReply, cbReply);
 }
 
 void ConnectToMonitor(std::int32_t lApplicationId, const char* pszApplicationPath, const char* pszClientInfo,
                       MonitorProbe probe)
 {
-    if (probe == MonitorProbe::kNone)
-        return;
     if (probe == MonitorProbe::kStartedByCom)
         WaitForPipeToAppear();
-
     CClientState& state = ClientState();
-    CloseStalePipe();
-    DWORD dwError = ERROR_SUCCESS;
-    HANDLE hPipe = OpenPipe(dwError);
-    state.m_hPipe = hPipe;
-    for (int nRetries = 0; hPipe == INVALID_HANDLE_VALUE; ++nRetries)
+    Announcement announcement = Announcement::kNone;
     {
-        // A missing pipe is not waited for; busy instances are, and the wait comes
-        // before the count test, so the last failed open is waited after too.
-        if (dwError != ERROR_PIPE_BUSY)
+        CLibraryLockGuard guard(state.m_libraryLock);
+        if (!guard.IsHeld())
             return;
-        if (!WaitNamedPipeA(Protocol::kPipeName, kBusyWaitMs))
-            return;
-        if (nRetries == kMaxOpenRetries)
-            return;
-        hPipe = OpenPipe(dwError);
-        state.m_hPipe = hPipe;
+        if (probe != MonitorProbe::kNone)
+            announcement = ConnectLocked(state, TimeLimits::kBusyPipeMs, lApplicationId, pszApplicationPath,
+                                         pszClientInfo);
+        else
+            NoteAttemptLocked(state);
+        state.m_bConnecting = false;
     }
-
-    DWORD dwMode = PIPE_READMODE_MESSAGE;
-    if (!SetNamedPipeHandleState(hPipe, &dwMode, nullptr, nullptr))
+    if (announcement != Announcement::kAccepted)
         return;
-
-    Protocol::RequestBuffer init;
-    Protocol::BuildInitRequest(init, lApplicationId, pszApplicationPath, pszClientInfo);
-    char szReply[Protocol::kControlReplyBufferBytes];
-    PipeTransact(init, szReply);
-    if (std::strcmp(szReply, Protocol::kReplyFail) == 0)
-        return;
-
     if (state.m_bDebugMode)
         ForwardStartLines(lApplicationId, pszApplicationPath);
     SetLogIdentity(pszApplicationPath, lApplicationId);
@@ -236,6 +279,9 @@ void ForwardLogLine(const char* pszText, int nKind)
     CLibraryLockGuard guard(state.m_libraryLock);
     if (!guard.IsHeld())
         return; // not yet set up, or already shut down: there is no connection either
+    RejoinIfDueLocked(state);
+    if (!state.m_hPipe)
+        return; // the line is lost
 
     char szStamp[Protocol::kTimeStampBytes];
     state.m_stampCache.Make(szStamp);
@@ -243,7 +289,7 @@ void ForwardLogLine(const char* pszText, int nKind)
     Protocol::BuildLogRequest(line, nKind, szStamp, state.m_szLogName, state.m_lLogId,
                               pszText ? pszText : "");
     char szReply[Protocol::kLogReplyBufferBytes];
-    PipeTransact(line, szReply);
+    ExchangeLocked(state, state.m_hPipe, line, szReply, sizeof szReply);
 }
 
 void SendTerminateToMonitor()
@@ -253,5 +299,22 @@ void SendTerminateToMonitor()
 
 void SendCleanToMonitor()
 {
+    CClientState& state = ClientState();
+    {
+        CLibraryLockGuard guard(state.m_libraryLock);
+        state.m_bUnloading = true;
+    }
     SayGoodbye(Protocol::kRequestClean);
+}
+
+void CloseConnection()
+{
+    CClientState& state = ClientState();
+    CLibraryLockGuard guard(state.m_libraryLock);
+    if (!guard.IsHeld())
+        return;
+    CloseConnectionLocked(state);
+    if (state.m_hIoEvent)
+        CloseHandle(state.m_hIoEvent);
+    state.m_hIoEvent = nullptr;
 }

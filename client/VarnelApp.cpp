@@ -68,6 +68,7 @@ void CVarnelApp::ReadInstallation()
         state.m_bInstallationMissing = true;
         return;
     }
+    state.m_strMonitorProgram = paths.strInstallDir + Install::kMonitorProgramFileName;
     state.m_strCatalogueFile = paths.strCatalogueFile;
     state.m_strCatalogueSection = paths.strSection;
     Install::BindCompanionLibrary(paths.strInstallDir, m_companion);
@@ -106,6 +107,7 @@ int CVarnelApp::ExitInstance()
     m_pLogger = nullptr;
     Marvane::NativeLogging::WithdrawAndDeleteLoggers(m_loggers, m_companion.pfnSetLogger);
 
+    CloseConnection();
     state.m_libraryLock.Delete();
     if (state.m_hMonitorMutex)
     {

@@ -8,8 +8,8 @@
  * and every failure to talk to it is silent.
  *
  * Calling order: ZOVLC_Initialize or ZOVLC_InitializeEx once; ZOVLC_SendLogMessage
- * any number of times; ZOVLC_CleanUp. After ZOVLC_CleanUp the library may be
- * initialised again: it then opens a new connection and closes the earlier one.
+ * any number of times; ZOVLC_CleanUp. The goodbye ends the connection; after
+ * ZOVLC_CleanUp the library may be initialised again and then opens a new one.
  * Unloading the library while still initialised tells the monitor that the host
  * has gone ("CLEAN").
  *
@@ -24,6 +24,13 @@
  * companion library loaded through the DLL search path. An empty value is no
  * error: the library then runs without the message catalogue.
  *
+ * Which monitor: the library talks only to a pipe whose server process runs the
+ * installation's Tessaly.exe (the folder of the registry value "Location"). Any
+ * other server of the pipe's name is let go without a word; with an empty
+ * "Location" no server qualifies and the host runs without a monitor. A monitor
+ * that COM has just started is given up to 5 s to create its pipe; a monitor that
+ * was already running is not waited for.
+ *
  * COM: initialising makes the calling thread ready for COM (a single-threaded
  * apartment, unless the thread already has one) and the library never undoes it,
  * since it cannot know whether the host relies on it.
@@ -33,6 +40,28 @@
  * log lines are forwarded to the monitor: ZOVLC_SendLogMessage's lines, eight
  * start lines after the announcement and two clean-up lines. Without it only the
  * announcement and the goodbye are sent and ZOVLC_SendLogMessage does nothing.
+ *
+ * Debug mode without a monitor: when the connection breaks (the monitor ended or
+ * stopped answering), or when no monitor was there at initialisation, the next
+ * line looks for a running monitor, at most once a second and never through COM
+ * (a monitor that the user ended stays ended). When one runs, the host announces
+ * itself there with the arguments of its initialisation and the line goes to it;
+ * from then on lines carry the application name and id. Without a monitor this
+ * costs a line one failed open of the pipe a second; lines while there is none
+ * are lost. Outside debug mode nothing is looked for.
+ *
+ * Time limits: a monitor that stops answering (a debugger, a hung process) holds
+ * no host for long. Each step has a limit that a working monitor never reaches:
+ * finding a running monitor through COM 10 s, having COM start one 30 s, the pipe
+ * of a monitor just started 5 s, a free pipe instance while all are busy 5 s in
+ * all (0.25 s when a line looks for a monitor again), writing a request 5 s, its
+ * reply 5 s, ZOVLC_CleanUp's wait for the clean-ups of other processes 5 s. A
+ * step that runs out drops its line (or the announcement) silently and closes the
+ * connection; no result changes. So against a monitor that has stopped a call
+ * returns at the latest after: ZOVLC_Initialize and ZOVLC_InitializeEx 25 s (35 s
+ * more when COM has to start the monitor), ZOVLC_SendLogMessage 10.25 s,
+ * ZOVLC_CleanUp 15.25 s, unloading the library 10 s. While the monitor answers, a
+ * call returns as soon as its line is in the console.
  *
  * Threads: every function may be called from any thread. Log lines from several
  * threads go out one at a time, each waiting until the monitor has shown it. Of two
@@ -90,12 +119,14 @@ extern "C"
                                    int option);
 
     /* Debug mode only: forwards text (null counts as empty) as a log line of the given
-     * kind and returns when the monitor has shown it. Outside debug mode, or without
-     * a monitor connection, returns at once. Needs no initialisation. */
+     * kind and returns when the monitor has shown it. Outside debug mode returns at
+     * once; without a monitor connection too, except when it looks for a monitor
+     * again (see "Debug mode without a monitor"). Needs no initialisation. */
     void __cdecl ZOVLC_SendLogMessage(const char* text, int kind);
 
     /* Ends the initialisation: two clean-up lines (debug mode), then "TERMINATE" to
-     * the monitor. Clean-ups of several processes follow one another. */
+     * the monitor. Clean-ups of several processes follow one another, none waiting
+     * more than 5 s for the others. */
     void __cdecl ZOVLC_CleanUp(void);
 
     int __stdcall PASCAL_ZOVLC_Initialize(int applicationId, const char* applicationPath,

@@ -42,47 +42,34 @@ void EndWork()
     --g_nThreadsAtWork;
 }
 
-// How long the first instance is retried while the name is taken: a monitor that
-// is still ending keeps its instances until its process is gone.
-constexpr DWORD kFirstInstanceGraceMs = 2000;
-constexpr DWORD kFirstInstanceRetryMs = 50;
+// The pipe's name itself proves nothing: instances of a monitor that has gone live
+// on while hosts hold them, and any process may create instances of its own; hosts
+// look at who serves the instance they opened. Which monitor serves is decided by
+// the listener mutex instead.
+// How long a listener waits for that mutex: a monitor that is still ending owns it
+// until its process is gone.
+constexpr DWORD kListenerMutexGraceMs = 3000;
 
-// Every instance refuses clients from other machines (the pipe is local by
-// definition). The first one must also be new: if the name exists, another
-// process owns it (a second monitor, or one squatting the name to read our
-// clients' lines), and this monitor must not become one more instance of their
-// pipe, with clients handed to either of us at random.
-HANDLE CreatePipeInstance(bool bFirst)
+// Takes the listener mutex for good; false when another monitor's listener keeps it.
+// An owner that died leaves it abandoned, which counts as taken.
+bool BecomeTheListener()
 {
-    const DWORD dwOpenMode = Protocol::kPipeOpenMode | (bFirst ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
-    HANDLE hPipe = ::CreateNamedPipeA(
-        Protocol::kPipeName, dwOpenMode, Protocol::kPipeMode | PIPE_REJECT_REMOTE_CLIENTS,
-        Protocol::kPipeMaxInstances, Protocol::kPipeBufferBytes, Protocol::kPipeBufferBytes, 0, nullptr);
-    // Where the first-instance flag is ignored (Wine), a first instance that is
-    // not the pipe's only one has joined somebody else's pipe. With the flag
-    // honoured this never happens.
-    DWORD dwInstances = 0;
-    if (bFirst && hPipe != INVALID_HANDLE_VALUE &&
-        ::GetNamedPipeHandleStateA(hPipe, nullptr, &dwInstances, nullptr, nullptr, nullptr, 0) &&
-        dwInstances > 1)
-    {
-        ::CloseHandle(hPipe);
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
-    return hPipe;
+    const HANDLE hMutex = ::CreateMutexA(nullptr, FALSE, kPipeListenerMutexName);
+    if (!hMutex)
+        return false;
+    const DWORD dwWait = ::WaitForSingleObject(hMutex, kListenerMutexGraceMs);
+    if (dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED)
+        return true; // owned by this thread until the process ends; the handle goes with it
+    ::CloseHandle(hMutex);
+    return false;
 }
 
-HANDLE CreateFirstPipeInstance()
+// Every instance refuses clients from other machines (the pipe is local by definition).
+HANDLE CreatePipeInstance()
 {
-    const DWORD dwStart = ::GetTickCount();
-    for (;;)
-    {
-        HANDLE hPipe = CreatePipeInstance(true);
-        if (hPipe != INVALID_HANDLE_VALUE || ::GetTickCount() - dwStart >= kFirstInstanceGraceMs)
-            return hPipe;
-        ::Sleep(kFirstInstanceRetryMs);
-    }
+    return ::CreateNamedPipeA(Protocol::kPipeName, Protocol::kPipeOpenMode,
+                              Protocol::kPipeMode | PIPE_REJECT_REMOTE_CLIENTS, Protocol::kPipeMaxInstances,
+                              Protocol::kPipeBufferBytes, Protocol::kPipeBufferBytes, 0, nullptr);
 }
 
 bool WaitForClient(HANDLE hPipe)
@@ -176,13 +163,14 @@ void ExitMonitorIfLastClientGone(CMainWindowLink* pMainFrame)
 DWORD WINAPI PipeListenerProc(LPVOID pMainFrame)
 {
     CMainWindowLink* pLink = static_cast<CMainWindowLink*>(pMainFrame);
-    HANDLE hPipe = CreateFirstPipeInstance();
+    // Another monitor serves the pipe, or no instance can be created: no client can
+    // ever reach this monitor, and no connection will ever end to trigger its
+    // self-termination. It ends now, in debug mode too, instead of staying on
+    // (hidden, or with a tray icon) as a monitor that serves nobody. Two monitors
+    // started at the same moment thus leave one, and it is never joined by the other.
+    HANDLE hPipe = BecomeTheListener() ? CreatePipeInstance() : INVALID_HANDLE_VALUE;
     if (hPipe == INVALID_HANDLE_VALUE)
     {
-        // No client can ever reach this monitor, and no connection will ever end
-        // to trigger its self-termination: it ends now, in debug mode too, instead
-        // of staying on (hidden, or with a tray icon) as a monitor that serves
-        // nobody. Two monitors started at the same moment thus leave one.
         if (pLink)
             pLink->RequestExit();
         return 0;
@@ -197,7 +185,7 @@ DWORD WINAPI PipeListenerProc(LPVOID pMainFrame)
             ::CloseHandle(hPipe);
         // A later instance cannot be created: the listener ends; the connections
         // still open end the monitor as usual when they close.
-        hPipe = CreatePipeInstance(false);
+        hPipe = CreatePipeInstance();
         EndWork();
         if (hPipe == INVALID_HANDLE_VALUE)
             return 0;

@@ -6,12 +6,20 @@
 
 #include <windows.h>
 
+// One monitor per computer serves the pipe: its listener thread owns this mutex for
+// as long as it runs, and a monitor that dies leaves it abandoned, free for the
+// next. Machine-wide, as the pipe's name is.
+constexpr char kPipeListenerMutexName[] = "Global\\ZOVLCMonPipe.Listener";
+
 // Listener thread entry; the parameter is the CMainWindowLink* of the main window
-// (or null). Returns 0 when a pipe instance cannot be created. The first instance
-// must create the pipe's name: when the name stays taken by another process for
-// two seconds (another monitor, or a squatter), the listener asks the window to
-// exit (CMainWindowLink::RequestExit, in any mode, delivered once the window is
-// published) and returns.
+// (or null). Returns 0 when a pipe instance cannot be created. Only one listener on
+// the computer serves the pipe: it owns a machine-wide mutex for as long as it
+// runs. When another monitor's listener keeps that mutex for three seconds, or the
+// first instance cannot be created, the listener asks the window to exit
+// (CMainWindowLink::RequestExit, in any mode, delivered once the window is
+// published) and returns. Instances of the pipe that other processes hold (those
+// of a monitor that has gone, still held by its hosts, or a squatter's) do not
+// stop it: the hosts check who serves the instance they opened.
 DWORD WINAPI PipeListenerProc(LPVOID pMainFrame);
 
 // Called once, on the main window's thread, as the monitor ends: from now on the

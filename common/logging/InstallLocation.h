@@ -19,6 +19,10 @@ constexpr const char kRegistryKeyPath[] = "Software\\Marvane\\ZOVCommon";
 constexpr const char kLocationValueName[] = "Location";
 constexpr std::size_t kLocationBufferBytes = 500;
 
+// The monitor's program in the installation directory: the only pipe server the
+// client library talks to.
+constexpr const char kMonitorProgramFileName[] = "Tessaly.exe";
+
 // Component buffer sizes of the run-time library (_MAX_DRIVE, _MAX_DIR,
 // _MAX_FNAME, _MAX_EXT), terminator included.
 constexpr std::size_t kMaxDrive = 3;

@@ -1,7 +1,7 @@
 // Two monitors started at the same moment, several times over, in both modes:
 // both may run for a while, as the system lets them, but neither may crash, one
 // must be left serving the pipe (the other ends by the single-instance test or
-// because the pipe's name is taken), clients must be served by it, a third
+// because the other one's listener serves the pipe), clients must be served by it, a third
 // monitor must find it, and it must end as usual.
 #include "MonitorTestBase.h"
 #include "ReliabilitySupport.h"

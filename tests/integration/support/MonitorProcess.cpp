@@ -118,9 +118,20 @@ CMonitorProcess::~CMonitorProcess()
     }
 }
 
+std::string InstalledMonitorPath()
+{
+    char szLocation[MAX_PATH] = "";
+    DWORD cbLocation = sizeof(szLocation);
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Marvane\\ZOVCommon", "Location", RRF_RT_REG_SZ, nullptr,
+                       szLocation, &cbLocation) == ERROR_SUCCESS &&
+        ::GetFileAttributesA(szLocation) != INVALID_FILE_ATTRIBUTES)
+        return szLocation;
+    return BuiltProgramPath("Tessaly.exe");
+}
+
 bool CMonitorProcess::Start(const char* pszArguments, const char* pszDebugLevel)
 {
-    std::string strCommand = "\"" + BuiltProgramPath("Tessaly.exe") + "\"";
+    std::string strCommand = "\"" + InstalledMonitorPath() + "\"";
     if (pszArguments && *pszArguments)
         strCommand += std::string(" ") + pszArguments;
 

@@ -11,6 +11,10 @@
 // Full path of a program built next to the running test (build/bin).
 std::string BuiltProgramPath(const char* pszFileName);
 
+// The monitor that "Location" names when that file exists (the test installation's
+// copy, the only monitor its hosts talk to), else the built one.
+std::string InstalledMonitorPath();
+
 // Ends every process of this Wine prefix that runs the program pszExeName (a file
 // name such as "Tessaly.exe"), waiting a bounded time for each to be gone.
 void KillAllProcessesNamed(const char* pszExeName);
@@ -29,7 +33,7 @@ public:
     CMonitorProcess(const CMonitorProcess&) = delete;
     CMonitorProcess& operator=(const CMonitorProcess&) = delete;
 
-    // Starts Tessaly.exe with the arguments. pszDebugLevel: the value of
+    // Starts InstalledMonitorPath() with the arguments. pszDebugLevel: the value of
     // QX_LMDEBUGLOGLEVEL for the monitor, or null for no such variable.
     bool Start(const char* pszArguments = "", const char* pszDebugLevel = nullptr);
     // Takes over a monitor that was started otherwise (by COM for a client):

@@ -75,7 +75,9 @@ CTestInstallation::CTestInstallation(Kind kind, const std::string& catalogue)
         // programs report a broken one.
         ::CopyFileA(BuiltProgramPath("companion_hook\\ZOVNativeLogging.dll").c_str(),
                     (m_strDirectory + "ZOVNativeLogging.dll").c_str(), FALSE);
+        // The installation's own monitor: hosts talk only to a pipe that its program serves.
         strLocation = m_strDirectory + "Tessaly.exe";
+        ::CopyFileA(BuiltProgramPath("Tessaly.exe").c_str(), strLocation.c_str(), FALSE);
     }
     if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr) ==
         ERROR_SUCCESS)
@@ -91,8 +93,9 @@ CTestInstallation::~CTestInstallation()
     if (!m_strDirectory.empty())
     {
         ::DeleteFileA((m_strDirectory + "ZOVLogMessages.ini").c_str());
-        // Fails while a program still has the companion loaded; the folder then stays.
+        // Fails while a program still uses them; the folder then stays.
         ::DeleteFileA((m_strDirectory + "ZOVNativeLogging.dll").c_str());
+        ::DeleteFileA((m_strDirectory + "Tessaly.exe").c_str());
         ::RemoveDirectoryA(m_strDirectory.c_str());
     }
     HKEY hKey = nullptr;

@@ -10,7 +10,8 @@ class CTestInstallation
 public:
     enum class Kind
     {
-        kWithCatalogue, // Location names a folder holding ZOVLogMessages.ini
+        kWithCatalogue, // Location names the Tessaly.exe of a folder holding a copy of the
+                        // built monitor, ZOVLogMessages.ini and the companion library
         kEmptyLocation, // the value exists and is empty
         kNoKey,         // HKLM\Software\Marvane\ZOVCommon is missing
     };

@@ -18,9 +18,11 @@
 #include <gtest/gtest.h>
 
 #include <richedit.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <regex>
 #include <string>
@@ -76,6 +78,38 @@ std::string CleanNotes(int nId)
 }
 
 constexpr DWORD kExitLimitMs = 15000;
+constexpr UINT kExitMonitorCommand = 32772;
+
+// Stops or resumes every thread of a process, as a debugger does.
+void SetProcessSuspended(DWORD dwProcessId, bool bSuspended)
+{
+    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = ::Thread32First(hSnapshot, &entry); bMore; bMore = ::Thread32Next(hSnapshot, &entry))
+    {
+        HANDLE hThread = entry.th32OwnerProcessID == dwProcessId
+                             ? ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)
+                             : nullptr;
+        if (!hThread)
+            continue;
+        if (bSuspended)
+            ::SuspendThread(hThread);
+        else
+            ::ResumeThread(hThread);
+        ::CloseHandle(hThread);
+    }
+    ::CloseHandle(hSnapshot);
+}
+
+// The milliseconds that end a host's reply ("ok [result] MILLISECONDS"); MAXDWORD without them.
+DWORD ReplyMilliseconds(const std::string& strReply)
+{
+    const std::size_t nLast = strReply.find_last_of(' ');
+    if (strReply.compare(0, 2, "ok") != 0 || nLast == std::string::npos)
+        return MAXDWORD;
+    return static_cast<DWORD>(std::strtoul(strReply.c_str() + nLast + 1, nullptr, 10));
+}
 
 // The time stamps of log lines replaced by "[stamp]", so that texts compare exactly.
 std::string WithStampsReplaced(const std::string& strText)
@@ -542,4 +576,82 @@ TEST_F(SystemTest, AHostsCleanUpWaitsForTheMutexThatTheRunningMonitorCreated)
     EXPECT_EQ("ok", host.ReadReply().substr(0, 2));
     EXPECT_TRUE(monitor.WaitForConsoleText(TerminateNotes(42)));
     ::CloseHandle(hMutex);
+}
+
+// A monitor that has stopped (every thread of it suspended, as a debugger does)
+// holds no host for long: a line waits at most 5 s for its reply, then the host's
+// connection is closed and its clean-up and FreeLibrary come back as soon; a host
+// that initialises meanwhile gets its usual result once the COM lookup (10 s) and
+// its announcement (5 s) have run out.
+TEST_F(SystemTest, AMonitorThatHasStoppedHoldsNoHostForLong)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    CHostProcess logging;
+    CHostProcess unloading;
+    CHostProcess initialising;
+    ASSERT_TRUE(StartHost(logging, ""));
+    ASSERT_TRUE(InitializeHost(logging, 42, kToolPath));
+    ASSERT_TRUE(StartHost(unloading, ""));
+    ASSERT_TRUE(InitializeHost(unloading, 43, "C:\\apps\\other.exe"));
+    ASSERT_TRUE(StartHost(initialising, ""));
+
+    SetProcessSuspended(monitor.ProcessId(), true);
+    ASSERT_TRUE(logging.Send("log 0 while the monitor has stopped"));
+    ASSERT_TRUE(unloading.Send("unload"));
+    ASSERT_TRUE(initialising.Send("init 44 C:\\apps\\third.exe beta"));
+    const std::string strLog = logging.ReadReply(40000);
+    const std::string strUnload = unloading.ReadReply(40000);
+    const std::string strInit = initialising.ReadReply(40000);
+    const std::string strCleanUp = logging.Command("cleanup", 40000);
+    SetProcessSuspended(monitor.ProcessId(), false);
+    std::printf("[ timing ] stopped monitor: log %s, unload %s, init %s, clean-up %s\n", strLog.c_str(),
+                strUnload.c_str(), strInit.c_str(), strCleanUp.c_str());
+
+    EXPECT_LT(ReplyMilliseconds(strLog), 12000u) << strLog;
+    EXPECT_LT(ReplyMilliseconds(strUnload), 12000u) << strUnload;
+    EXPECT_LT(ReplyMilliseconds(strCleanUp), 12000u) << strCleanUp;
+    EXPECT_EQ("ok 0 ", strInit.substr(0, 5));
+    EXPECT_LT(ReplyMilliseconds(strInit), 30000u) << strInit;
+}
+
+// A host in debug mode outlives its monitor: at most once a second its next line
+// looks for a running monitor (COM never starts one: a monitor the user ended stays
+// ended); once one runs again, the host announces itself there with its original
+// INIT and the line is shown. A host that never reached a monitor joins it alike.
+TEST_F(SystemTest, DebugModeHostsJoinAMonitorThatRunsAgain)
+{
+    CHostProcess host;
+    {
+        CMonitorProcess first;
+        ASSERT_TRUE(first.Start("", ""));
+        const HWND hFrame = first.WaitForFrame();
+        ASSERT_NE(nullptr, hFrame);
+        ASSERT_TRUE(StartHost(host, ""));
+        ASSERT_TRUE(InitializeHost(host, 42, kToolPath));
+        ::PostMessageA(hFrame, WM_COMMAND, kExitMonitorCommand, 0);
+        ASSERT_TRUE(first.WaitForExit(kExitLimitMs));
+    }
+    EXPECT_LT(host.Log(0, "nobody listens"), 2000u);
+    ::Sleep(1100);
+    EXPECT_LT(host.Log(0, "still nobody"), 2000u);
+    EXPECT_TRUE(MonitorProcessIds().empty()) << "a monitor the user ended stays ended";
+
+    DeleteMonitorClassRegistration();
+    CHostProcess late;
+    ASSERT_TRUE(StartHost(late, ""));
+    ASSERT_TRUE(InitializeHost(late, 43, "C:\\apps\\late.exe"));
+
+    CMonitorProcess second;
+    ASSERT_TRUE(second.Start("", ""));
+    ASSERT_NE(nullptr, second.WaitForFrame());
+    ::Sleep(1100);
+    EXPECT_NE(MAXDWORD, host.Log(0, "after the monitor came back"));
+    EXPECT_NE(MAXDWORD, late.Log(0, "joined late"));
+    EXPECT_EQ('o', host.Command("cleanup")[0]);
+    EXPECT_TRUE(second.WaitForConsoleText(TerminateNotes(42)));
+    EXPECT_EQ(std::string(kBanner) + HostLine("tool", 42, "after the monitor came back") +
+                  HostLine("late", 43, "joined late") + CleanUpLines("tool", 42) + TerminateNotes(42),
+              WithStampsReplaced(second.ConsoleText()));
 }

@@ -10,6 +10,7 @@
 #include <oleauto.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 
 namespace
@@ -232,23 +233,101 @@ void CVarnelLibrary::Unload()
 
 // ---- CRecordingPipeServer -----------------------------------------------------------------
 
-CRecordingPipeServer::CRecordingPipeServer(const Options& options)
+CRecordingPipeServer::CRecordingPipeServer(const std::string& strFolder, const Options& options)
     : m_options(options), m_hStop(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
-    m_thread = std::thread([this] { Serve(); });
+    if (!StartInstanceMaker(strFolder))
+        return;
+    // Unless the pipe is meant to appear later, it exists once the server is made.
+    const HANDLE hReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_thread = std::thread([this, hReady] { Serve(hReady); });
+    WaitForSingleObject(hReady, 10000);
+    CloseHandle(hReady);
 }
 
 CRecordingPipeServer::~CRecordingPipeServer()
 {
     SetEvent(m_hStop);
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
     CloseHandle(m_hStop);
+    if (m_hMakerInput)
+        CloseHandle(m_hMakerInput); // its input ends: the stand-in ends
+    if (m_hMakerOutput)
+        CloseHandle(m_hMakerOutput);
+    if (m_maker.hProcess)
+    {
+        if (WaitForSingleObject(m_maker.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(m_maker.hProcess, 99);
+        WaitForSingleObject(m_maker.hProcess, 5000);
+        CloseHandle(m_maker.hProcess);
+        CloseHandle(m_maker.hThread);
+    }
+    if (!m_strMakerPath.empty())
+        DeleteFileA(m_strMakerPath.c_str());
+}
+
+bool CRecordingPipeServer::StartInstanceMaker(const std::string& strFolder)
+{
+    CreateDirectoryA(strFolder.c_str(), nullptr);
+    m_strMakerPath = strFolder + "\\Tessaly.exe";
+    if (!CopyFileA((ProgramFolder() + "client_test_pipe_maker.exe").c_str(), m_strMakerPath.c_str(), FALSE))
+        return false;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE hChildInput = nullptr;
+    HANDLE hChildOutput = nullptr;
+    if (!CreatePipe(&hChildInput, &m_hMakerInput, &inherited, 0))
+        return false;
+    if (!CreatePipe(&m_hMakerOutput, &hChildOutput, &inherited, 0))
+    {
+        CloseHandle(hChildInput);
+        return false;
+    }
+    SetHandleInformation(m_hMakerInput, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(m_hMakerOutput, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = hChildInput;
+    startup.hStdOutput = hChildOutput;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::string strCommand = "\"" + m_strMakerPath + "\"";
+    const BOOL bStarted = CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                         nullptr, nullptr, &startup, &m_maker);
+    CloseHandle(hChildInput);
+    CloseHandle(hChildOutput);
+    return bStarted != FALSE;
+}
+
+HANDLE CRecordingPipeServer::CreateInstance()
+{
+    DWORD cbDone = 0;
+    if (!WriteFile(m_hMakerInput, "m\n", 2, &cbDone, nullptr))
+        return INVALID_HANDLE_VALUE;
+    std::string strLine;
+    char c = 0;
+    while (ReadFile(m_hMakerOutput, &c, 1, &cbDone, nullptr) && cbDone == 1 && c != '\n')
+        strLine += c;
+    const HANDLE hTheirs =
+        reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(std::strtoul(strLine.c_str(), nullptr, 10)));
+    HANDLE hOurs = INVALID_HANDLE_VALUE;
+    if (hTheirs == INVALID_HANDLE_VALUE ||
+        !DuplicateHandle(m_maker.hProcess, hTheirs, GetCurrentProcess(), &hOurs, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE))
+        return INVALID_HANDLE_VALUE;
+    return hOurs;
 }
 
 std::vector<std::string> CRecordingPipeServer::Requests() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_requests;
+}
+
+std::vector<std::string> CRecordingPipeServer::FirstRequests() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_firstRequests;
 }
 
 bool CRecordingPipeServer::WaitForRequests(std::size_t nCount, DWORD dwTimeoutMs) const
@@ -278,8 +357,10 @@ bool CRecordingPipeServer::Complete(HANDLE hPipe, OVERLAPPED& overlapped, BOOL b
     return GetOverlappedResult(hPipe, &overlapped, &cbDone, FALSE) != FALSE;
 }
 
-void CRecordingPipeServer::Serve()
+void CRecordingPipeServer::Serve(HANDLE hReady)
 {
+    if (m_options.hStartEvent || m_options.dwStartDelayMs)
+        SetEvent(hReady);
     if (m_options.hStartEvent)
     {
         const HANDLE handles[] = {m_options.hStartEvent, m_hStop};
@@ -289,20 +370,19 @@ void CRecordingPipeServer::Serve()
     if (m_options.dwStartDelayMs && WaitForSingleObject(m_hStop, m_options.dwStartDelayMs) == WAIT_OBJECT_0)
         return;
 
-    while (WaitForSingleObject(m_hStop, 0) != WAIT_OBJECT_0)
+    HANDLE hPipe = CreateInstance();
+    SetEvent(hReady);
+    while (hPipe != INVALID_HANDLE_VALUE && WaitForSingleObject(m_hStop, 0) != WAIT_OBJECT_0)
     {
-        const HANDLE hPipe =
-            CreateNamedPipeA(Protocol::kPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                             PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
-                             Protocol::kPipeBufferBytes, Protocol::kPipeBufferBytes, 0, nullptr);
-        if (hPipe == INVALID_HANDLE_VALUE)
-            return;
         OVERLAPPED overlapped = {};
         overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         DWORD cbDone = 0;
         const BOOL bStarted = ConnectNamedPipe(hPipe, &overlapped);
         const bool bConnected = Complete(hPipe, overlapped, bStarted, cbDone);
         CloseHandle(overlapped.hEvent);
+        // As the monitor's listener does: the next instance exists before this one
+        // is served, so that a client never finds the pipe missing in between.
+        const HANDLE hNext = bConnected ? CreateInstance() : INVALID_HANDLE_VALUE;
         if (bConnected)
         {
             ++m_nConnections;
@@ -310,7 +390,10 @@ void CRecordingPipeServer::Serve()
         }
         DisconnectNamedPipe(hPipe);
         CloseHandle(hPipe);
+        hPipe = hNext;
     }
+    if (hPipe != INVALID_HANDLE_VALUE)
+        CloseHandle(hPipe);
 }
 
 bool CRecordingPipeServer::ServeConnection(HANDLE hPipe)
@@ -318,6 +401,7 @@ bool CRecordingPipeServer::ServeConnection(HANDLE hPipe)
     OVERLAPPED overlapped = {};
     overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     bool bOk = true;
+    bool bFirst = true;
     for (;;)
     {
         // Larger than any request may be, so that an over-long one shows in full.
@@ -334,8 +418,11 @@ bool CRecordingPipeServer::ServeConnection(HANDLE hPipe)
         const std::string strRequest(buffer.data(), cbRead);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
+            if (bFirst)
+                m_firstRequests.push_back(strRequest);
             m_requests.push_back(strRequest);
         }
+        bFirst = false;
         const std::string& strReply =
             strRequest.compare(0, 5, "INIT;") == 0 ? m_options.strInitReply : m_options.strOtherReply;
         ResetEvent(overlapped.hEvent);

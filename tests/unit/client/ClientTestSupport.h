@@ -106,7 +106,9 @@ private:
 
 // Serves the monitor pipe one connection at a time as the monitor does: every request
 // gets one reply, and after TERMINATE or CLEAN the server closes its end. Records every
-// request's exact bytes (its NUL included).
+// request's exact bytes (its NUL included). Its pipe instances come from a stand-in
+// program that runs as the Tessaly.exe of strFolder, so a host of an installation in
+// strFolder takes it for its monitor; any other folder makes it a squatter.
 class CRecordingPipeServer
 {
 public:
@@ -118,20 +120,26 @@ public:
         DWORD dwStartDelayMs = 0;     // ... and this much later
     };
 
-    CRecordingPipeServer() : CRecordingPipeServer(Options()) {}
-    explicit CRecordingPipeServer(const Options& options);
+    explicit CRecordingPipeServer(const std::string& strFolder) : CRecordingPipeServer(strFolder, Options())
+    {
+    }
+    CRecordingPipeServer(const std::string& strFolder, const Options& options);
     ~CRecordingPipeServer();
     CRecordingPipeServer(const CRecordingPipeServer&) = delete;
     CRecordingPipeServer& operator=(const CRecordingPipeServer&) = delete;
 
     std::vector<std::string> Requests() const;
     int Connections() const { return m_nConnections; }
+    // The first request of each connection so far (none for one that sent nothing).
+    std::vector<std::string> FirstRequests() const;
     // False when fewer than nCount requests have come within dwTimeoutMs.
     bool WaitForRequests(std::size_t nCount, DWORD dwTimeoutMs = 5000) const;
 
 private:
-    void Serve();
+    void Serve(HANDLE hReady); // sets hReady once the pipe exists, or is waiting to appear
     bool ServeConnection(HANDLE hPipe);
+    bool StartInstanceMaker(const std::string& strFolder);
+    HANDLE CreateInstance(); // by the stand-in; INVALID_HANDLE_VALUE on failure
     // Waits for an overlapped operation or the stop event; false on stop or failure.
     bool Complete(HANDLE hPipe, OVERLAPPED& overlapped, BOOL bStarted, DWORD& cbDone);
 
@@ -140,6 +148,11 @@ private:
     std::atomic<int> m_nConnections{0};
     mutable std::mutex m_mutex;
     std::vector<std::string> m_requests;
+    std::vector<std::string> m_firstRequests;
+    std::string m_strMakerPath;
+    PROCESS_INFORMATION m_maker = {};
+    HANDLE m_hMakerInput = nullptr;
+    HANDLE m_hMakerOutput = nullptr;
     std::thread m_thread;
 };
 

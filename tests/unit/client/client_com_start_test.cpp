@@ -59,7 +59,7 @@ TEST_F(ClientComStart, FreshlyStartedMonitorIsWaitedForUntilItsPipeAppears)
     CRecordingPipeServer::Options options;
     options.hStartEvent = m_monitor.StartedEvent();
     options.dwStartDelayMs = 1000;
-    m_pServer = std::make_unique<CRecordingPipeServer>(options);
+    m_pServer = std::make_unique<CRecordingPipeServer>(m_installation.Folder(), options);
 
     const DWORD dwStart = GetTickCount();
     ASSERT_EQ(0, m_varnel.Initialize(42, kPath, "beta"));
@@ -97,7 +97,7 @@ TEST_F(ClientComStart, RunningMonitorIsNotWaitedFor)
     ASSERT_TRUE(running.IsRegistered());
     CRecordingPipeServer::Options options;
     options.dwStartDelayMs = 1000;
-    m_pServer = std::make_unique<CRecordingPipeServer>(options);
+    m_pServer = std::make_unique<CRecordingPipeServer>(m_installation.Folder(), options);
 
     const DWORD dwStart = GetTickCount();
     ASSERT_EQ(0, m_varnel.Initialize(42, kPath, "beta"));
@@ -124,7 +124,7 @@ TEST(ClientComStartRace, AMonitorStartedForAnotherHostMeanwhileIsFoundWhenTheOwn
     CRecordingPipeServer::Options options;
     options.hStartEvent = duplicate.StartedEvent();
     options.dwStartDelayMs = 500;
-    CRecordingPipeServer server(options);
+    CRecordingPipeServer server(installation.Folder(), options);
 
     // While the started program runs, the other monitor enters the running-object
     // table; then the started program ends, as a duplicate monitor does.

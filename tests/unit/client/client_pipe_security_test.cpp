@@ -3,8 +3,10 @@
 // included) can learn who the host is but never act as the host. Wine grants a
 // pipe server impersonation whatever the client asks for, so a server cannot
 // tell the difference there; the library's call to CreateFileA is watched
-// instead, through its import table.
+// instead, through its import table. And whom it talks to: only a server whose
+// program is the installation's Tessaly.exe.
 #include "ClientTestSupport.h"
+#include "ImportRedirect.h"
 
 #include <gtest/gtest.h>
 
@@ -34,44 +36,6 @@ HANDLE WINAPI RecordingCreateFileA(LPCSTR pszName, DWORD dwAccess, DWORD dwShare
     return g_pfnRealCreateFileA(pszName, dwAccess, dwShare, pSecurity, dwDisposition, dwFlags, hTemplate);
 }
 
-// Points the module's import of pszFunction from pszLibrary at pfnNew; the old
-// target goes to *ppfnOld. false when the module imports no such function by name.
-bool RedirectImport(HMODULE hModule, const char* pszLibrary, const char* pszFunction, void* pfnNew,
-                    void** ppfnOld)
-{
-    BYTE* pBase = reinterpret_cast<BYTE*>(hModule);
-    const auto* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(pBase);
-    const auto* pNt = reinterpret_cast<const IMAGE_NT_HEADERS*>(pBase + pDos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* pDescriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + imports.VirtualAddress);
-         imports.VirtualAddress && pDescriptor->Name; ++pDescriptor)
-    {
-        if (lstrcmpiA(reinterpret_cast<const char*>(pBase + pDescriptor->Name), pszLibrary) != 0 ||
-            !pDescriptor->OriginalFirstThunk)
-            continue;
-        auto* pName = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDescriptor->OriginalFirstThunk);
-        auto* pSlot = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDescriptor->FirstThunk);
-        for (; pName->u1.AddressOfData; ++pName, ++pSlot)
-        {
-            if (IMAGE_SNAP_BY_ORDINAL(pName->u1.Ordinal))
-                continue;
-            const auto* pByName =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(pBase + pName->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(pByName->Name), pszFunction) != 0)
-                continue;
-            DWORD dwProtect = 0;
-            if (!::VirtualProtect(&pSlot->u1.Function, sizeof(pSlot->u1.Function), PAGE_READWRITE,
-                                  &dwProtect))
-                return false;
-            *ppfnOld = reinterpret_cast<void*>(pSlot->u1.Function);
-            pSlot->u1.Function = reinterpret_cast<DWORD_PTR>(pfnNew);
-            ::VirtualProtect(&pSlot->u1.Function, sizeof(pSlot->u1.Function), dwProtect, &dwProtect);
-            return true;
-        }
-    }
-    return false;
-}
-
 class ClientPipeSecurity : public ::testing::Test
 {
 protected:
@@ -86,7 +50,7 @@ protected:
     CNoMonitorRegistration m_noStartableMonitor;
     CScopedInstallation m_installation;
     CRunningMonitorObject m_monitor;
-    CRecordingPipeServer m_server;
+    CRecordingPipeServer m_server{m_installation.Folder()};
     CVarnelLibrary m_varnel; // unloaded (with its redirected import) before the rest goes
 };
 
@@ -109,9 +73,35 @@ TEST_F(ClientPipeSecurity, ThePipeIsOpenedForIdentificationOnlyAndTheBytesStayTh
     EXPECT_EQ(static_cast<DWORD>(SECURITY_IDENTIFICATION),
               dwFlags & SECURITY_VALID_SQOS_FLAGS & ~SECURITY_SQOS_PRESENT)
         << "flags " << std::hex << dwFlags;
-    EXPECT_EQ(0u, dwFlags & ~SECURITY_VALID_SQOS_FLAGS) << "nothing else changes: blocking, no attributes";
+    // Overlapped, so that no write or wait for a reply outlasts its limit.
+    EXPECT_EQ(static_cast<DWORD>(FILE_FLAG_OVERLAPPED), dwFlags & ~SECURITY_VALID_SQOS_FLAGS)
+        << "flags " << std::hex << dwFlags;
 
     ASSERT_TRUE(m_server.WaitForRequests(2));
     EXPECT_EQ(std::vector<std::string>({"INIT;42|C:\\apps\\tool.exe|beta", "TERMINATE;"}),
               Normalised(m_server.Requests()));
+}
+
+// A process that serves the pipe's name with a program other than the
+// installation's Tessaly.exe (here one named so, in another folder) is opened and
+// let go: it gets neither the announcement nor a line nor the goodbye.
+TEST(ClientPipeSquatter, AServerThatIsNotTheInstallationsMonitorGetsNoWord)
+{
+    CNoMonitorRegistration noStartableMonitor;
+    CScopedInstallation installation;
+    installation.Install();
+    CRunningMonitorObject monitor;
+    ASSERT_TRUE(monitor.IsRegistered());
+    CRecordingPipeServer squatter(installation.Folder() + "\\elsewhere");
+    CVarnelLibrary varnel;
+    {
+        CScopedEnvironmentVariable debugMode("QX_LMDEBUGLOGLEVEL", "");
+        ASSERT_TRUE(varnel.Load());
+    }
+    ASSERT_EQ(0, varnel.Initialize(42, "C:\\apps\\tool.exe", "beta"));
+    varnel.SendLogMessage("a secret", 0);
+    varnel.CleanUp();
+    varnel.Unload();
+    EXPECT_GE(squatter.Connections(), 1) << "the squatter was reached, so the library chose to stay silent";
+    EXPECT_TRUE(squatter.Requests().empty()) << Normalised(squatter.Requests()).front();
 }

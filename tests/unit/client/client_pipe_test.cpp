@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -76,7 +77,7 @@ protected:
 
     void StartServer(const CRecordingPipeServer::Options& options = CRecordingPipeServer::Options())
     {
-        m_pServer = std::make_unique<CRecordingPipeServer>(options);
+        m_pServer = std::make_unique<CRecordingPipeServer>(m_installation.Folder(), options);
     }
 
     // The requests so far, once at least nCount have arrived.
@@ -282,6 +283,27 @@ TEST_F(ClientPipe, WithoutAMonitorNothingIsSent)
     Sleep(200);
     EXPECT_TRUE(m_pServer->Requests().empty());
     EXPECT_EQ(0, m_pServer->Connections());
+}
+
+// INIT is the first request of every connection, even while another thread of the
+// host logs all the time: its lines wait until the announcement has been answered.
+TEST_F(ClientPipe, InitIsTheFirstRequestOfEveryConnectionWhileAnotherThreadLogs)
+{
+    StartServer();
+    Load("");
+    std::atomic<bool> bStop{false};
+    std::thread otherThread([&] {
+        while (!bStop)
+            m_varnel.SendLogMessage("from another thread", 0);
+    });
+    for (int i = 0; i < 5; ++i)
+    {
+        ASSERT_EQ(0, m_varnel.Initialize(42, kPath, "beta"));
+        m_varnel.CleanUp();
+    }
+    bStop = true;
+    otherThread.join();
+    EXPECT_EQ(Strings(5, kInit42), Normalised(m_pServer->FirstRequests()));
 }
 
 // A new connection closes the handle of the one it replaces.
