@@ -141,7 +141,7 @@ TEST_F(MonitorProgramTest, AnOrdinaryStartRegistersTheClassWithTheProgramsPath)
     CMonitorProcess monitor;
     ASSERT_TRUE(monitor.Start());
     ASSERT_NE(nullptr, monitor.WaitForFrame());
-    std::string strProgram = BuiltProgramPath("Tessaly.exe");
+    std::string strProgram = InstalledMonitorPath();
     if (strProgram.find(' ') != std::string::npos)
         strProgram = "\"" + strProgram + "\"";
     EXPECT_EQ(0, lstrcmpiA(strProgram.c_str(), LocalServerPath().c_str())) << LocalServerPath();
