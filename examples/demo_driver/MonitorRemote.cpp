@@ -4,6 +4,8 @@
 #include "WindowCapture.h"
 #include "resource.h"
 
+#include <commctrl.h>
+
 #include <functional>
 
 namespace Demo
@@ -99,6 +101,32 @@ void ClickButton(HWND hDlg, int nId)
                    reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, nId)));
 }
 
+// The shell's balloon tips of other processes that cover rcFrame. Under Wine
+// without a taskbar the tray sits at the screen's top left, where the demo puts
+// the console, so the monitor's start-up balloon would hide part of the shot; on
+// Windows it shows by the taskbar instead.
+struct BalloonSearch
+{
+    DWORD dwOwnProcessId;
+    RECT rcFrame;
+};
+
+BOOL CALLBACK HideBalloonOverFrame(HWND hWnd, LPARAM lParam)
+{
+    const BalloonSearch& search = *reinterpret_cast<const BalloonSearch*>(lParam);
+    char szClass[64] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    RECT rc;
+    RECT rcOverlap;
+    if (dwProcessId != search.dwOwnProcessId && ::IsWindowVisible(hWnd) &&
+        lstrcmpiA(szClass, TOOLTIPS_CLASSA) == 0 && ::GetWindowRect(hWnd, &rc) &&
+        ::IntersectRect(&rcOverlap, &rc, &search.rcFrame))
+        ::ShowWindow(hWnd, SW_HIDE);
+    return TRUE;
+}
+
 bool FileHasContent(const std::string& strPath)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -179,6 +207,15 @@ bool CMonitorRemote::SaveConsoleAs(const std::string& strPath, std::string& strE
         return false;
     }
     return true;
+}
+
+void CMonitorRemote::HideOtherBalloonsOverFrame() const
+{
+    BalloonSearch search = {m_dwProcessId, {}};
+    if (!::GetWindowRect(m_hFrame, &search.rcFrame))
+        return;
+    ::EnumWindows(&HideBalloonOverFrame, reinterpret_cast<LPARAM>(&search));
+    ::RedrawWindow(m_hFrame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 bool CMonitorRemote::Capture(Imaging::RgbImage& image) const

@@ -28,6 +28,8 @@ public:
     // ID_FILE_SAVE; types strPath (a Windows path) into the save dialog and presses
     // Save. strError tells what went wrong when it returns false.
     bool SaveConsoleAs(const std::string& strPath, std::string& strError);
+    // Hides the balloon tips of other processes (the shell's) that cover the frame.
+    void HideOtherBalloonsOverFrame() const;
     // The frame as it is on screen.
     bool Capture(Imaging::RgbImage& image) const;
     // ID_EXIT_MONITOR; waits for the process to end.

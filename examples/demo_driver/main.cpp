@@ -96,7 +96,9 @@ int main(int argc, char** argv)
     }
     std::printf("demo: console saved through File > Save to %s\n", strLogPath.c_str());
 
-    // The dialog has just gone: let the console repaint the area it covered.
+    // The dialog has just gone, and the tray's balloon goes now: let the console
+    // repaint the area they covered.
+    monitor.HideOtherBalloonsOverFrame();
     LetItPaint(1000);
     Imaging::RgbImage shot;
     const bool bCaptured = monitor.Capture(shot);
