@@ -86,6 +86,16 @@ DWORD WINAPI LookUpThread(LPVOID pParameter)
     FreeLibraryAndExitThread(hModule, 0);
 }
 
+// Waits for hEvent as the COM call it stands in for would: on a thread of a
+// single-threaded apartment (a host's user-interface thread, mostly) COM's modal
+// loop goes on handling the thread's messages, so the host's windows do not hang
+// while COM looks for the monitor or starts it.
+bool WaitForLookup(HANDLE hEvent, DWORD dwLimitMs)
+{
+    DWORD dwIndex = 0;
+    return CoWaitForMultipleHandles(COWAIT_DEFAULT, dwLimitMs, 1, &hEvent, &dwIndex) == S_OK;
+}
+
 } // namespace
 
 MonitorProbe ProbeMonitor()
@@ -112,14 +122,14 @@ MonitorProbe ProbeMonitor()
 
     MonitorProbe probe = MonitorProbe::kNone;
     bool bFinished = true;
-    if (WaitForSingleObject(pJob->hLookedUp, TimeLimits::kComLookupMs) != WAIT_OBJECT_0)
+    if (!WaitForLookup(pJob->hLookedUp, TimeLimits::kComLookupMs))
     {
         probe = MonitorProbe::kRunning; // registered but not answering: its pipe is tried
         bFinished = false;
     }
     else if (pJob->bRunning)
         probe = MonitorProbe::kRunning;
-    else if (WaitForSingleObject(pJob->hDone, TimeLimits::kComStartMs) != WAIT_OBJECT_0)
+    else if (!WaitForLookup(pJob->hDone, TimeLimits::kComStartMs))
     {
         probe = MonitorProbe::kStartedByCom; // COM is still at it: its pipe may yet appear
         bFinished = false;
@@ -130,7 +140,7 @@ MonitorProbe ProbeMonitor()
     // A lookup that has answered lets go of the library before this returns, so
     // that the host's FreeLibrary unloads it when the host expects.
     if (bFinished)
-        WaitForSingleObject(hThread, TimeLimits::kComLookupMs);
+        WaitForLookup(hThread, TimeLimits::kComLookupMs);
     CloseHandle(hThread);
     return probe;
 }

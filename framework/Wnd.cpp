@@ -78,7 +78,7 @@ struct ThreadState
     CWnd* pWndInit = nullptr; // object whose window is being created on this thread
     // Object whose window of a system class is being created, and that class.
     CWnd* pWndSubclassInit = nullptr;
-    ATOM atomSubclassClass = 0;
+    LPCSTR pszSubclassClass = nullptr;
     MSG lastSentMsg = {}; // message being handled now, for CWnd::Default()
 };
 
@@ -121,16 +121,25 @@ WNDPROC LookupSuperclass(LPCSTR lpszClassName)
     return nullptr;
 }
 
-// The atom of a class whose windows another procedure than ours serves (a system
-// control by its own name), or 0 (our classes, unknown ones).
-ATOM ForeignClassAtom(HINSTANCE hInstance, LPCSTR lpszClassName)
+// A class whose windows another procedure than ours serves (a system control by
+// its own name); false for our classes and unknown ones.
+bool IsForeignClass(HINSTANCE hInstance, LPCSTR lpszClassName)
 {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof(wc);
-    ATOM atom = static_cast<ATOM>(::GetClassInfoExA(hInstance, lpszClassName, &wc));
-    if (!atom)
-        atom = static_cast<ATOM>(::GetClassInfoExA(nullptr, lpszClassName, &wc));
-    return atom && wc.lpfnWndProc != &CWnd::AfxWndProc ? atom : 0;
+    const BOOL bFound =
+        ::GetClassInfoExA(hInstance, lpszClassName, &wc) || ::GetClassInfoExA(nullptr, lpszClassName, &wc);
+    return bFound && wc.lpfnWndProc != &CWnd::AfxWndProc;
+}
+
+// Whether hWnd is of the class named as CreateWindowEx was given it: a name, or
+// an atom in the low word.
+bool IsOfClass(HWND hWnd, LPCSTR lpszClassName)
+{
+    if (IS_INTRESOURCE(lpszClassName))
+        return ::GetClassWord(hWnd, GCW_ATOM) == LOWORD(reinterpret_cast<ULONG_PTR>(lpszClassName));
+    char szClass[256] = "";
+    return ::GetClassNameA(hWnd, szClass, sizeof(szClass)) > 0 && lstrcmpiA(szClass, lpszClassName) == 0;
 }
 
 } // namespace
@@ -256,7 +265,7 @@ LRESULT CALLBACK CWnd::SubclassOnCreate(int nCode, WPARAM wParam, LPARAM lParam)
     // (an input-method window, say) keep their own procedures.
     CWnd* pWnd = t_state.pWndSubclassInit;
     const HWND hWnd = reinterpret_cast<HWND>(wParam);
-    if (nCode == HCBT_CREATEWND && pWnd && ::GetClassWord(hWnd, GCW_ATOM) == t_state.atomSubclassClass)
+    if (nCode == HCBT_CREATEWND && pWnd && IsOfClass(hWnd, t_state.pszSubclassClass))
     {
         t_state.pWndSubclassInit = nullptr;
         pWnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
@@ -296,11 +305,11 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     m_bSubclassed = false;
     // A system class by its own name: the window is subclassed as it is created
     // (the computer-based-training hook sees it before its first message).
-    const ATOM atomForeign = m_pfnSuper ? 0 : ForeignClassAtom(cs.hInstance, cs.lpszClass);
+    const bool bForeign = !m_pfnSuper && IsForeignClass(cs.hInstance, cs.lpszClass);
     HHOOK hHook = nullptr;
     CWnd* pPrevSubclassInit = t_state.pWndSubclassInit;
-    const ATOM atomPrevSubclass = t_state.atomSubclassClass;
-    if (atomForeign)
+    const LPCSTR pszPrevSubclass = t_state.pszSubclassClass;
+    if (bForeign)
     {
         hHook = ::SetWindowsHookExA(WH_CBT, &CWnd::SubclassOnCreate, nullptr, ::GetCurrentThreadId());
         if (!hHook)
@@ -309,7 +318,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
             return FALSE;
         }
         t_state.pWndSubclassInit = this;
-        t_state.atomSubclassClass = atomForeign;
+        t_state.pszSubclassClass = cs.lpszClass;
     }
     CWnd* pPrevInit = t_state.pWndInit;
     t_state.pWndInit = this;
@@ -322,7 +331,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     {
         ::UnhookWindowsHookEx(hHook);
         t_state.pWndSubclassInit = pPrevSubclassInit;
-        t_state.atomSubclassClass = atomPrevSubclass;
+        t_state.pszSubclassClass = pszPrevSubclass;
     }
     if (!hWnd)
     {

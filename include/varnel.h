@@ -47,8 +47,10 @@
  * (a monitor that the user ended stays ended). When one runs, the host announces
  * itself there with the arguments of its initialisation and the line goes to it;
  * from then on lines carry the application name and id. Without a monitor this
- * costs a line one failed open of the pipe a second; lines while there is none
- * are lost. Outside debug mode nothing is looked for.
+ * costs a line one failed open of the pipe a second; where the pipe's name is
+ * still kept busy by a monitor that has gone (other hosts hold its instances), it
+ * costs that line up to 0.25 s, during which the host's other lines wait. Lines
+ * while there is no monitor are lost. Outside debug mode nothing is looked for.
  *
  * Time limits: a monitor that stops answering (a debugger, a hung process) holds
  * no host for long. Each step has a limit that a working monitor never reaches:

@@ -19,6 +19,9 @@ namespace
 // 32-bit address space.
 constexpr SIZE_T kConnectionStackBytes = 256 * 1024;
 
+// How often the listener tries again to create a pipe instance that failed.
+constexpr DWORD kInstanceRetryMs = 250;
+
 // Pipe server threads in the middle of a step (between a wait for a client or a
 // request that returned and the next such wait), and whether they may start one.
 std::atomic<long> g_nThreadsAtWork{0};
@@ -183,12 +186,18 @@ DWORD WINAPI PipeListenerProc(LPVOID pMainFrame)
             StartConnectionThread(hPipe, pLink);
         else
             ::CloseHandle(hPipe);
-        // A later instance cannot be created: the listener ends; the connections
-        // still open end the monitor as usual when they close.
         hPipe = CreatePipeInstance();
         EndWork();
-        if (hPipe == INVALID_HANDLE_VALUE)
-            return 0;
+        // A later instance that cannot be created (the system short of resources)
+        // is tried again: the listener keeps its mutex, so no second monitor
+        // starts listening beside this one while it still serves its clients.
+        while (hPipe == INVALID_HANDLE_VALUE)
+        {
+            ::Sleep(kInstanceRetryMs);
+            BeginWork();
+            hPipe = CreatePipeInstance();
+            EndWork();
+        }
     }
 }
 

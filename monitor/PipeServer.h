@@ -12,7 +12,8 @@
 constexpr char kPipeListenerMutexName[] = "Global\\ZOVLCMonPipe.Listener";
 
 // Listener thread entry; the parameter is the CMainWindowLink* of the main window
-// (or null). Returns 0 when a pipe instance cannot be created. Only one listener on
+// (or null). Returns 0 only when its first pipe instance cannot be created; a
+// later instance that fails is tried again every quarter second. Only one listener on
 // the computer serves the pipe: it owns a machine-wide mutex for as long as it
 // runs. When another monitor's listener keeps that mutex for three seconds, or the
 // first instance cannot be created, the listener asks the window to exit
