@@ -226,6 +226,36 @@ TEST_F(MonitorProgramTest, WithoutDebugModeTheLastClientLeavingEndsTheMonitor)
     EXPECT_TRUE(monitor.WaitForExit());
 }
 
+// The end that the last client's goodbye asks for is decided again when the
+// window acts on it: a client that registered while the window was busy (its
+// thread held here) keeps the monitor.
+TEST_F(MonitorProgramTest, AClientThatRegistersWhileTheEndWaitsForTheWindowKeepsTheMonitor)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    const HWND hFrame = monitor.WaitForFrame();
+    ASSERT_NE(nullptr, hFrame);
+    const HANDLE hWindowThread =
+        ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, ::GetWindowThreadProcessId(hFrame, nullptr));
+    ASSERT_NE(nullptr, hWindowThread);
+    {
+        CTestPipeClient leaving;
+        ASSERT_TRUE(leaving.Open());
+        ASSERT_NE(static_cast<DWORD>(-1), ::SuspendThread(hWindowThread));
+        ASSERT_EQ("SUCCESS", leaving.Transact("TERMINATE;")); // no client, no note to wait for
+    }
+    ::Sleep(500); // the ended connection asks the window to end the monitor
+    CTestPipeClient client;
+    ASSERT_TRUE(client.Open());
+    const std::string strInit = client.Transact("INIT;42|a|b");
+    ::ResumeThread(hWindowThread);
+    ::CloseHandle(hWindowThread);
+    ASSERT_EQ("SUCCESS", strInit);
+    EXPECT_TRUE(StaysRunning(monitor, 1500));
+    EXPECT_EQ("SUCCESS", client.Transact("SINFO;still served"));
+    EXPECT_TRUE(monitor.WaitForConsoleText("still served"));
+}
+
 TEST_F(MonitorProgramTest, DebugModeShowsTheTrayStaysAfterTheLastClientAndExitEndsIt)
 {
     for (const char* pszLevel : {"", "ZOVLOGGER=1;ALL"})
