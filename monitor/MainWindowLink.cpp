@@ -36,6 +36,9 @@ void CMainWindowLink::Publish(HWND hWnd, bool bDebugMode)
 {
     CCriticalSectionLock lock(m_lock);
     m_hWnd = hWnd;
+    // Asked once: for a window of another thread the question may cost a round
+    // trip to the window system, too much for every line.
+    m_dwWindowThreadId = hWnd ? ::GetWindowThreadProcessId(hWnd, nullptr) : 0;
     m_bDebugMode = bDebugMode;
     if (m_bExitRequested && m_hWnd && ::PostMessageA(m_hWnd, WM_COMMAND, ID_EXIT_MONITOR, 0))
         m_bExitRequested = false;
@@ -45,6 +48,7 @@ void CMainWindowLink::Withdraw()
 {
     CCriticalSectionLock lock(m_lock);
     m_hWnd = nullptr;
+    m_dwWindowThreadId = 0;
     // Nobody would reopen it now; waiting senders find no window and drop their lines.
     OpenLineGate();
 }
@@ -52,6 +56,13 @@ void CMainWindowLink::Withdraw()
 HWND CMainWindowLink::GetWindow() const
 {
     CCriticalSectionLock lock(m_lock);
+    return m_hWnd;
+}
+
+HWND CMainWindowLink::GetWindowAndThread(DWORD* pdwThreadId) const
+{
+    CCriticalSectionLock lock(m_lock);
+    *pdwThreadId = m_dwWindowThreadId;
     return m_hWnd;
 }
 
@@ -63,21 +74,34 @@ bool CMainWindowLink::IsDebugMode() const
 
 bool CMainWindowLink::SendConsoleLine(int nColourClass, const char* pszText) const
 {
-    HWND hWnd = GetWindow();
+    DWORD dwWindowThreadId = 0;
+    HWND hWnd = GetWindowAndThread(&dwWindowThreadId);
     if (!hWnd)
         return false;
     // The window's own thread (the monitor's logger) must not wait for itself. An
     // open gate costs a flag read; a line that slips past as it closes is harmless.
-    if (m_bLineGateClosed.load() && ::GetWindowThreadProcessId(hWnd, nullptr) != ::GetCurrentThreadId())
+    if (m_bLineGateClosed.load() && dwWindowThreadId != ::GetCurrentThreadId())
     {
         ::WaitForSingleObject(m_hLineGate, kLineGateWaitMs);
-        hWnd = GetWindow(); // it may have gone while the gate was closed
+        hWnd = GetWindowAndThread(&dwWindowThreadId); // it may have gone while the gate was closed
         if (!hWnd)
             return false;
     }
-    // A window destroyed after the copy makes SendMessage fail harmlessly.
-    ::SendMessageA(hWnd, g_uAppMonUpdateMessage, static_cast<WPARAM>(nColourClass),
-                   reinterpret_cast<LPARAM>(pszText));
+    const WPARAM wParam = static_cast<WPARAM>(nColourClass);
+    const LPARAM lParam = reinterpret_cast<LPARAM>(pszText);
+    // On the window's own thread the message is a call: there is nothing to wait
+    // for, and so nothing to group.
+    if (!m_bQueueLines || dwWindowThreadId == ::GetCurrentThreadId())
+    {
+        ::SendMessageA(hWnd, g_uAppMonUpdateMessage, wParam, lParam);
+        return true;
+    }
+    Console::CWaitingLine line(wParam, pszText);
+    m_lines.HandOver(line);
+    // A window destroyed after the copy makes SendMessage fail harmlessly; the
+    // line then leaves the queue unshown.
+    ::SendMessageA(hWnd, g_uAppMonUpdateMessage, wParam, lParam);
+    m_lines.Finish(line);
     return true;
 }
 
