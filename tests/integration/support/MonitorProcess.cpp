@@ -118,9 +118,9 @@ CMonitorProcess::~CMonitorProcess()
     }
 }
 
-bool CMonitorProcess::Start(const char* pszArguments, const char* pszDebugLevel)
+bool CMonitorProcess::Start(const char* pszArguments, const char* pszDebugLevel, const char* pszProgram)
 {
-    std::string strCommand = "\"" + BuiltProgramPath("Tessaly.exe") + "\"";
+    std::string strCommand = "\"" + BuiltProgramPath(pszProgram) + "\"";
     if (pszArguments && *pszArguments)
         strCommand += std::string(" ") + pszArguments;
 

@@ -29,9 +29,11 @@ public:
     CMonitorProcess(const CMonitorProcess&) = delete;
     CMonitorProcess& operator=(const CMonitorProcess&) = delete;
 
-    // Starts Tessaly.exe with the arguments. pszDebugLevel: the value of
-    // QX_LMDEBUGLOGLEVEL for the monitor, or null for no such variable.
-    bool Start(const char* pszArguments = "", const char* pszDebugLevel = nullptr);
+    // Starts Tessaly.exe (or another monitor program built beside it) with the
+    // arguments. pszDebugLevel: the value of QX_LMDEBUGLOGLEVEL for the monitor,
+    // or null for no such variable.
+    bool Start(const char* pszArguments = "", const char* pszDebugLevel = nullptr,
+               const char* pszProgram = "Tessaly.exe");
     // Takes over a monitor that was started otherwise (by COM for a client):
     // false when the process cannot be opened.
     bool Attach(DWORD dwProcessId);
