@@ -38,6 +38,10 @@ struct BenchFigures
     CountedRun open1;
     CountedRun hosts8;
     CountedRun hosts64;
+    // The same runs, console hidden, with the monitor that appends every line by itself.
+    CountedRun oneLine1;
+    CountedRun oneLine8;
+    CountedRun oneLine64;
     MemoryFigures memory;
 };
 

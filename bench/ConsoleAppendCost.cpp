@@ -48,7 +48,8 @@ void PumpMessages()
 class CConsoleUnderTest
 {
 public:
-    CConsoleUnderTest(long nFillChars, bool bOnScreen) : m_bOnScreen(bOnScreen)
+    CConsoleUnderTest(long nFillChars, bool bOnScreen, int nLinesPerAppend = 1)
+        : m_bOnScreen(bOnScreen), m_nLinesPerAppend(nLinesPerAppend)
     {
         m_parent.CreateEx(0, AfxRegisterWndClass(0), "Tessaly bench console", WS_OVERLAPPEDWINDOW, 0, 0,
                           kWindowWidth, kWindowHeight, nullptr, nullptr);
@@ -86,9 +87,19 @@ public:
     bool IsValid() const { return m_view.m_hWnd != nullptr; }
 
     // A turn of timed lines; on screen, the messages a line leaves (the repaint
-    // timer) are handled after it, as the monitor's message loop would.
+    // timer) are handled after it, as the monitor's message loop would. Taken
+    // together, one insertion of m_nLinesPerAppend lines is a turn, timed per line.
     void TimeTurn(int nLines)
     {
+        if (m_nLinesPerAppend > 1)
+        {
+            const LONGLONG llStart = Counter();
+            AppendGroup(static_cast<int>(m_perLine.size()));
+            const double dUs = SecondsBetween(llStart, Counter()) * 1e6 / m_nLinesPerAppend;
+            m_perLine.push_back(static_cast<float>(dUs));
+            m_dTotalUs += dUs;
+            return;
+        }
         for (int i = 0; i < nLines; ++i)
         {
             const LONGLONG llStart = Counter();
@@ -115,7 +126,16 @@ private:
             PumpMessages();
     }
 
+    void AppendGroup(int nFirst)
+    {
+        CConsoleLine lines[kGroupLines];
+        for (int i = 0; i < m_nLinesPerAppend && i < kGroupLines; ++i)
+            lines[i] = {m_lines[(nFirst + i) % kDistinctLines].c_str(), kLineColour};
+        m_view.AppendLines(lines, static_cast<std::size_t>(m_nLinesPerAppend));
+    }
+
     bool m_bOnScreen;
+    int m_nLinesPerAppend;
     CWnd m_parent;
     CChildView m_view;
     std::string m_lines[kDistinctLines];
@@ -133,7 +153,8 @@ ConsoleAppendCosts MeasureConsoleAppend(int nLines)
     CConsoleUnderTest cap95(nCap / 100 * 95, false);
     CConsoleUnderTest openEmpty(0, true);
     CConsoleUnderTest open95(nCap / 100 * 95, true);
-    CConsoleUnderTest* consoles[] = {&empty, &halfCap, &cap95, &openEmpty, &open95};
+    CConsoleUnderTest grouped(0, false, kGroupLines);
+    CConsoleUnderTest* consoles[] = {&empty, &halfCap, &cap95, &openEmpty, &open95, &grouped};
     ConsoleAppendCosts costs;
     for (CConsoleUnderTest* pConsole : consoles)
     {
@@ -150,6 +171,7 @@ ConsoleAppendCosts MeasureConsoleAppend(int nLines)
     costs.cap95 = cap95.Cost();
     costs.openEmpty = openEmpty.Cost();
     costs.open95 = open95.Cost();
+    costs.grouped = grouped.Cost();
     return costs;
 }
 

@@ -2,7 +2,8 @@
 // CChildView (in a plain parent window, so that no pipe listener starts here):
 // hidden with the text near empty, at half and at 95% of the size cap, and on
 // screen, with the messages the control's repaints need pumped after every line
-// as the monitor's message loop would. The consoles take their lines in turns,
+// as the monitor's message loop would; and hidden, with the lines of 64 senders
+// taken together in one insertion. The consoles take their lines in turns,
 // so that the machine's other load falls on every figure alike.
 #pragma once
 
@@ -22,7 +23,11 @@ struct ConsoleAppendCosts
     AppendCost cap95;
     AppendCost openEmpty; // on screen
     AppendCost open95;
+    AppendCost grouped; // hidden, empty, kGroupLines lines per insertion: per line
 };
+
+// Lines per insertion of the grouped figure: as many as 64 hosts have waiting.
+constexpr int kGroupLines = 64;
 
 // nLines lines are timed in each console (they must fit between 95% and the cap).
 ConsoleAppendCosts MeasureConsoleAppend(int nLines);

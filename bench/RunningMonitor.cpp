@@ -24,9 +24,9 @@ CRunningMonitor::~CRunningMonitor()
     Exit();
 }
 
-bool CRunningMonitor::Start()
+bool CRunningMonitor::Start(const char* pszProgram)
 {
-    if (!m_process.Start("", kDebugValue))
+    if (!m_process.Start("", kDebugValue, pszProgram))
         return false;
     m_hFrame = m_process.WaitForFrame(30000);
     return m_hFrame != nullptr;
@@ -86,7 +86,8 @@ bool IsAnyMonitorRunning()
     bool bFound = false;
     for (BOOL bMore = ::Process32First(hSnapshot, &entry); bMore && !bFound;
          bMore = ::Process32Next(hSnapshot, &entry))
-        bFound = lstrcmpiA(entry.szExeFile, "Tessaly.exe") == 0;
+        bFound = lstrcmpiA(entry.szExeFile, kMonitorProgram) == 0 ||
+                 lstrcmpiA(entry.szExeFile, kOneLineMonitorProgram) == 0;
     ::CloseHandle(hSnapshot);
     return bFound;
 }

@@ -22,8 +22,9 @@ public:
     CRunningMonitor(const CRunningMonitor&) = delete;
     CRunningMonitor& operator=(const CRunningMonitor&) = delete;
 
-    // Starts the monitor and waits for its frame. false when it did not come up.
-    bool Start();
+    // Starts the monitor program (built beside the bench) and waits for its
+    // frame. false when it did not come up.
+    bool Start(const char* pszProgram);
     void OpenConsole() const;
     void HideConsole() const;
     void ClearConsole() const;
@@ -38,8 +39,13 @@ private:
     HWND m_hFrame = nullptr;
 };
 
-// True when a Tessaly.exe already runs in this Wine prefix (the bench would
-// measure it, or fight it for the pipe).
+// The monitor as shipped, and the same monitor built to append every line by
+// itself (the one-line path the shipped one is compared with).
+constexpr char kMonitorProgram[] = "Tessaly.exe";
+constexpr char kOneLineMonitorProgram[] = "TessalyOneLine.exe";
+
+// True when either monitor program already runs in this Wine prefix (the bench
+// would measure it, or fight it for the pipe).
 bool IsAnyMonitorRunning();
 
 } // namespace Bench

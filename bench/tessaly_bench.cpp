@@ -5,8 +5,10 @@
 //  - the real Tessaly.exe with host processes that load the real Varnel.dll: its
 //    memory idle and with 64 clients, whose lines are counted in the console;
 //    the cost of ZOVLC_SendLogMessage outside debug mode; in turns, the raw pipe
-//    echo between a host process and this process and 1 host with the console
-//    hidden and open, every line counted; 8 hosts.
+//    echo between a host process and this process, 1 host with the console
+//    hidden and open, and 1 host with TessalyOneLine.exe (the same monitor
+//    appending every line by itself), every line counted; 8 hosts;
+//  - TessalyOneLine.exe with 8 and 64 hosts.
 // The installation (registry "Location", catalogue, companion) is a temporary
 // one, and the registry is restored at the end. Figures are printed, never judged.
 //   tessaly_bench
@@ -18,6 +20,7 @@
 #include "WinApp.h"
 
 #include <cstdio>
+#include <memory>
 
 namespace
 {
@@ -29,10 +32,11 @@ class CBenchApp : public CWinApp
 CBenchApp theApp;
 
 constexpr int kConsoleLines = 400;
-// The raw echo and the single host, console hidden and open, run in turns, so
-// that the machine's other load falls on their ratios' both sides alike.
-constexpr int kTurns = 2;
-constexpr int kLinesPerTurn = 1500;
+// The raw echo and the single host (console hidden and open, and with the
+// one-line monitor) run in short turns, so that the machine's other load falls on
+// their ratios' both sides alike.
+constexpr int kTurns = 4;
+constexpr int kLinesPerTurn = 750;
 // 8 x 800 and 64 x 100 lines: the same total, well inside the console's cap.
 constexpr int kEightHostLines = 800;
 constexpr int kManyHostLines = 100;
@@ -87,6 +91,39 @@ Bench::RunResult RunOtherHost(const Bench::CSharedResults& shared, Bench::HostMo
     return result;
 }
 
+// The monitor program the next runs need, started (and the other one ended) when
+// it is not the one running.
+class CMonitorInUse
+{
+public:
+    bool Use(const char* pszProgram)
+    {
+        if (m_pMonitor && m_pszProgram == pszProgram)
+            return true;
+        m_pMonitor.reset();
+        m_pszProgram = pszProgram;
+        m_pMonitor.reset(new Bench::CRunningMonitor);
+        if (!m_pMonitor->Start(pszProgram))
+        {
+            std::fprintf(stderr, "bench: %s did not come up\n", pszProgram);
+            return false;
+        }
+        ::Sleep(kSettleMs);
+        return true;
+    }
+    const Bench::CRunningMonitor& Monitor() const { return *m_pMonitor; }
+    void Exit()
+    {
+        if (m_pMonitor)
+            m_pMonitor->Exit();
+        m_pMonitor.reset();
+    }
+
+private:
+    std::unique_ptr<Bench::CRunningMonitor> m_pMonitor;
+    const char* m_pszProgram = nullptr;
+};
+
 void AddTurn(Bench::CountedRun& total, const Bench::CountedRun& turn, bool bFirst)
 {
     total.run = bFirst ? turn.run : Bench::CombineRuns(total.run, turn.run);
@@ -120,17 +157,13 @@ int main()
     Progress("isolated costs");
     figures.isolated = Bench::MeasureIsolatedCosts();
     Progress("starting Tessaly.exe");
-    Bench::CRunningMonitor monitor;
-    if (!monitor.Start())
-    {
-        std::fprintf(stderr, "bench: Tessaly.exe did not come up\n");
+    CMonitorInUse monitors;
+    if (!monitors.Use(Bench::kMonitorProgram))
         return 1;
-    }
-    ::Sleep(kSettleMs);
-    figures.memory.nIdle = monitor.PrivateBytes();
+    figures.memory.nIdle = monitors.Monitor().PrivateBytes();
     // First, so that the memory figures are the connections' and their lines'.
     Progress("64 hosts");
-    figures.hosts64 = RunLogHosts(shared, monitor, kManyHosts, kManyHostLines, &figures.memory);
+    figures.hosts64 = RunLogHosts(shared, monitors.Monitor(), kManyHosts, kManyHostLines, &figures.memory);
 
     Progress("ZOVLC_SendLogMessage outside debug mode");
     figures.quiet = RunOtherHost(shared, Bench::HostMode::kQuiet, kQuietCalls, false);
@@ -140,16 +173,41 @@ int main()
         Progress("raw pipe echo");
         const Bench::RunResult echo = RunOtherHost(shared, Bench::HostMode::kEcho, kLinesPerTurn, false);
         figures.echo = bFirst ? echo : Bench::CombineRuns(figures.echo, echo);
-        Progress("1 host, console hidden");
-        AddTurn(figures.hidden1, RunLogHosts(shared, monitor, 1, kLinesPerTurn), bFirst);
-        Progress("1 host, console open");
-        monitor.OpenConsole();
-        AddTurn(figures.open1, RunLogHosts(shared, monitor, 1, kLinesPerTurn), bFirst);
-        monitor.HideConsole();
+        // Turns alternate which monitor comes first, so that neither gets the
+        // quieter moments, and each switch serves two turns.
+        for (int nStep = 0; nStep < 2; ++nStep)
+        {
+            if ((nStep == 0) == (nTurn % 2 == 0))
+            {
+                if (!monitors.Use(Bench::kMonitorProgram))
+                    return 1;
+                Progress("1 host, console hidden");
+                AddTurn(figures.hidden1, RunLogHosts(shared, monitors.Monitor(), 1, kLinesPerTurn), bFirst);
+                Progress("1 host, console open");
+                monitors.Monitor().OpenConsole();
+                AddTurn(figures.open1, RunLogHosts(shared, monitors.Monitor(), 1, kLinesPerTurn), bFirst);
+                monitors.Monitor().HideConsole();
+            }
+            else
+            {
+                if (!monitors.Use(Bench::kOneLineMonitorProgram))
+                    return 1;
+                Progress("1 host, console hidden, one line per insertion");
+                AddTurn(figures.oneLine1, RunLogHosts(shared, monitors.Monitor(), 1, kLinesPerTurn), bFirst);
+            }
+        }
     }
+    if (!monitors.Use(Bench::kMonitorProgram))
+        return 1;
     Progress("8 hosts");
-    figures.hosts8 = RunLogHosts(shared, monitor, 8, kEightHostLines);
-    monitor.Exit();
+    figures.hosts8 = RunLogHosts(shared, monitors.Monitor(), 8, kEightHostLines);
+    if (!monitors.Use(Bench::kOneLineMonitorProgram))
+        return 1;
+    Progress("8 hosts, one line per insertion");
+    figures.oneLine8 = RunLogHosts(shared, monitors.Monitor(), 8, kEightHostLines);
+    Progress("64 hosts, one line per insertion");
+    figures.oneLine64 = RunLogHosts(shared, monitors.Monitor(), kManyHosts, kManyHostLines);
+    monitors.Exit();
 
     Bench::PrintReport(figures);
     return 0;

@@ -36,6 +36,9 @@ void CMainWindowLink::Publish(HWND hWnd, bool bDebugMode)
 {
     CCriticalSectionLock lock(m_lock);
     m_hWnd = hWnd;
+    // Asked once: for a window of another thread the question may cost a round
+    // trip to the window system, too much for every line. Kept after the window
+    // is withdrawn: the thread stays the window's thread to the end.
     if (hWnd)
         m_dwWindowThreadId = ::GetWindowThreadProcessId(hWnd, nullptr);
     m_bDebugMode = bDebugMode;
@@ -57,6 +60,13 @@ HWND CMainWindowLink::GetWindow() const
     return m_hWnd;
 }
 
+HWND CMainWindowLink::GetWindowAndThread(DWORD* pdwThreadId) const
+{
+    CCriticalSectionLock lock(m_lock);
+    *pdwThreadId = m_dwWindowThreadId;
+    return m_hWnd;
+}
+
 bool CMainWindowLink::IsDebugMode() const
 {
     CCriticalSectionLock lock(m_lock);
@@ -71,21 +81,34 @@ bool CMainWindowLink::IsWindowThread() const
 
 bool CMainWindowLink::SendConsoleLine(int nColourClass, const char* pszText) const
 {
-    HWND hWnd = GetWindow();
+    DWORD dwWindowThreadId = 0;
+    HWND hWnd = GetWindowAndThread(&dwWindowThreadId);
     if (!hWnd)
         return false;
     // The window's own thread (the monitor's logger) must not wait for itself. An
     // open gate costs a flag read; a line that slips past as it closes is harmless.
-    if (m_bLineGateClosed.load() && ::GetWindowThreadProcessId(hWnd, nullptr) != ::GetCurrentThreadId())
+    if (m_bLineGateClosed.load() && dwWindowThreadId != ::GetCurrentThreadId())
     {
         ::WaitForSingleObject(m_hLineGate, kLineGateWaitMs);
-        hWnd = GetWindow(); // it may have gone while the gate was closed
+        hWnd = GetWindowAndThread(&dwWindowThreadId); // it may have gone while the gate was closed
         if (!hWnd)
             return false;
     }
-    // A window destroyed after the copy makes SendMessage fail harmlessly.
-    ::SendMessageA(hWnd, g_uAppMonUpdateMessage, static_cast<WPARAM>(nColourClass),
-                   reinterpret_cast<LPARAM>(pszText));
+    const WPARAM wParam = static_cast<WPARAM>(nColourClass);
+    const LPARAM lParam = reinterpret_cast<LPARAM>(pszText);
+    // On the window's own thread the message is a call: there is nothing to wait
+    // for, and so nothing to group.
+    if (!m_bQueueLines || dwWindowThreadId == ::GetCurrentThreadId())
+    {
+        ::SendMessageA(hWnd, g_uAppMonUpdateMessage, wParam, lParam);
+        return true;
+    }
+    Console::CWaitingLine line(wParam, pszText);
+    m_lines.HandOver(line);
+    // A window destroyed after the copy makes SendMessage fail harmlessly; the
+    // line then leaves the queue unshown.
+    ::SendMessageA(hWnd, g_uAppMonUpdateMessage, wParam, lParam);
+    m_lines.Finish(line);
     return true;
 }
 

@@ -11,7 +11,13 @@
 // posted ones for as long as the stream lasts: the Exit command of the menus and
 // the COM calls that reach the monitor's automation object (and with them every
 // client that is starting).
+//
+// A line sent from another thread waits in the link's line queue while its
+// message is on its way, so that the window can append every waiting line at
+// once (see CConsoleLineQueue).
 #pragma once
+
+#include "ConsoleLineQueue.h"
 
 #include <windows.h>
 
@@ -41,6 +47,11 @@ public:
     // false when no window is published (the line is dropped). Waits at the line
     // gate first (at most kLineGateWaitMs), unless called on the window's thread.
     bool SendConsoleLine(int nColourClass, const char* pszText) const;
+    // The lines that senders have handed over, for the window's thread.
+    Console::CConsoleLineQueue& Lines() const { return m_lines; }
+    // Off: every line goes to the window by itself, as its own insertion (only
+    // for measuring what the queue gains). Set before any line is sent.
+    void SetLineQueueing(bool bQueue) { m_bQueueLines = bQueue; }
     // The window's thread, after it has shown a line: when messages posted to it
     // are waiting (looked at every kQueueLookIntervalMs), closes the line gate and
     // posts WM_REOPENLINEGATE behind them.
@@ -63,7 +74,11 @@ public:
 private:
     void OpenLineGate();
 
+    HWND GetWindowAndThread(DWORD* pdwThreadId) const;
+
     mutable CRITICAL_SECTION m_lock;
+    mutable Console::CConsoleLineQueue m_lines;
+    bool m_bQueueLines = true;
     HANDLE m_hLineGate;                         // manual-reset event, set while the gate is open
     std::atomic<bool> m_bLineGateClosed{false}; // changed under m_lock, read without it
     DWORD m_dwLastQueueLook = 0;                // the window's thread only

@@ -9,6 +9,7 @@
 #include "InstallRegistry.h"
 #include "LoggingConfiguration.h"
 #include "MainFrm.h"
+#include "MainWindowLink.h"
 #include "MonitorGlobals.h"
 #include "MonitorMutex.h"
 #include "OleInit.h"
@@ -65,6 +66,11 @@ CTessalyApp::CTessalyApp()
     g_hMonitorMutex = ::CreateMutexA(nullptr, FALSE, Protocol::kMonitorMutexName);
     LoadInstallPaths();
     ConfigureLogging();
+#ifdef TESSALY_LINES_ONE_BY_ONE
+    // The benchmark's second monitor, built from the same sources: every line is
+    // its own insertion, to compare with the lines taken together.
+    MainWindowLink().SetLineQueueing(false);
+#endif
 }
 
 // Catalogue path and section from the registry's installation location, and the

@@ -3,6 +3,7 @@
 #include "AfxRes.h"
 #include "CmdUI.h"
 #include "ConsoleColours.h"
+#include "ConsoleText.h"
 #include "FileDialog.h"
 #include "MonitorCatalogue.h"
 #include "WinApp.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <type_traits>
 
 namespace
@@ -104,6 +106,40 @@ void CChildView::AppendLine(const char* pszText, COLORREF crColour)
     std::memcpy(szLine, pszText, cchText);
     std::memcpy(szLine + cchText, kLineEnd, sizeof(kLineEnd));
     AppendText(szLine, crColour, FALSE, FALSE);
+}
+
+void CChildView::AppendLines(const CConsoleLine* pLines, std::size_t nLines)
+{
+    if (!m_pGroupText && nLines > 1)
+        m_pGroupText.reset(new (std::nothrow) char[kGroupTextChars]);
+    if (nLines == 1 || !m_pGroupText)
+    {
+        for (std::size_t i = 0; i < nLines; ++i)
+            AppendLine(pLines[i].pszText, pLines[i].crColour);
+        return;
+    }
+    Console::CLineGroupText text(m_pGroupText.get(), kGroupTextChars);
+    for (std::size_t i = 0; i < nLines; ++i)
+    {
+        const CConsoleLine& line = pLines[i];
+        if (!line.pszText)
+            continue;
+        // The lines gathered so far count as if they were in already.
+        if (GetSavedLength() + static_cast<long>(text.Length()) > kSizeCap)
+        {
+            AppendRuns(text);
+            text.Clear();
+            OnClearMessages();
+        }
+        if (text.AddLine(line.pszText, line.crColour))
+            continue;
+        AppendRuns(text);
+        text.Clear();
+        // Longer than the whole buffer: by itself.
+        if (!text.AddLine(line.pszText, line.crColour))
+            AppendLine(line.pszText, line.crColour);
+    }
+    AppendRuns(text);
 }
 
 void CChildView::PrintBanner()

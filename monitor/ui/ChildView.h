@@ -6,7 +6,16 @@
 
 #include "ConsoleRichEdit.h"
 
+#include <memory>
+
 class CCmdUI;
+
+// One line for CChildView::AppendLines.
+struct CConsoleLine
+{
+    const char* pszText;
+    COLORREF crColour;
+};
 
 class CChildView : public CConsoleRichEdit
 {
@@ -21,6 +30,9 @@ public:
 
     // Appends the text and a line end in the colour given.
     void AppendLine(const char* pszText, COLORREF crColour);
+    // Appends the lines, in order, as AppendLine would one after the other (the
+    // size cap looked at before each), in as few insertions as they fit.
+    void AppendLines(const CConsoleLine* pLines, std::size_t nLines);
     // The banner: catalogue texts msg001 to msg008, then two lines of one space,
     // all in the banner colour.
     void PrintBanner();
@@ -41,4 +53,9 @@ protected:
     void OnFileSave();
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    // Room for the text of one insertion of gathered lines; made at first use.
+    static constexpr std::size_t kGroupTextChars = 64 * 1024;
+    std::unique_ptr<char[]> m_pGroupText;
 };

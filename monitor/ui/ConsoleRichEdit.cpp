@@ -17,6 +17,15 @@ constexpr std::size_t kPieceChars = 8192 + 4;
 constexpr char kConsoleFace[] = "Courier New";
 constexpr LONG kConsoleHeightTwips = 200;
 
+CHARFORMATA TextFormat(COLORREF crColour, BOOL bUnderline, BOOL bBold)
+{
+    CHARFORMATA cf = {};
+    cf.dwMask = CFM_COLOR | CFM_BOLD | CFM_UNDERLINE;
+    cf.dwEffects = (bBold ? CFE_BOLD : 0) | (bUnderline ? CFE_UNDERLINE : 0); // no CFE_AUTOCOLOR
+    cf.crTextColor = crColour;
+    return cf;
+}
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(CConsoleRichEdit, CRichEditCtrl)
@@ -43,13 +52,23 @@ void CConsoleRichEdit::AppendText(const char* pszText, const COLORREF& crColour,
         return;
     DeferRepaint();
     const CUserView view = BeginAppend();
-
-    CHARFORMATA cf = {};
-    cf.dwMask = CFM_COLOR | CFM_BOLD | CFM_UNDERLINE;
-    cf.dwEffects = (bBold ? CFE_BOLD : 0) | (bUnderline ? CFE_UNDERLINE : 0); // no CFE_AUTOCOLOR
-    cf.crTextColor = crColour;
+    CHARFORMATA cf = TextFormat(crColour, bUnderline, bBold);
     InsertAtEnd(pszText, cf);
+    EndAppend(view);
+}
 
+void CConsoleRichEdit::AppendRuns(const Console::CLineGroupText& text)
+{
+    if (!m_hWnd || text.RunCount() == 0)
+        return;
+    DeferRepaint();
+    const CUserView view = BeginAppend();
+    for (std::size_t nRun = 0; nRun < text.RunCount(); ++nRun)
+    {
+        const Console::CLineGroupText::CRun& run = text.Run(nRun);
+        CHARFORMATA cf = TextFormat(run.crColour, FALSE, FALSE);
+        InsertPiece(run.pszText, run.cchText, cf);
+    }
     EndAppend(view);
 }
 
@@ -59,16 +78,19 @@ void CConsoleRichEdit::InsertAtEnd(const char* pszText, CHARFORMATA& cf)
     char szPiece[kPieceChars];
     for (std::size_t cch = text.Next(szPiece, sizeof(szPiece)); cch > 0;
          cch = text.Next(szPiece, sizeof(szPiece)))
-    {
-        // The format goes on the empty selection at the end, the insertion point,
-        // and the inserted text takes it. No character position is computed, so
-        // the control's two ways of counting a line end (one in positions, two in
-        // its text length) cannot shift the colour onto other text.
-        SendMessage(EM_SETSEL, static_cast<WPARAM>(-1), -1);
-        SetSelectionCharFormat(cf);
-        ReplaceSel(szPiece, FALSE);
-        m_nSavedLength += static_cast<long>(cch);
-    }
+        InsertPiece(szPiece, cch, cf);
+}
+
+void CConsoleRichEdit::InsertPiece(const char* pszPiece, std::size_t cchPiece, CHARFORMATA& cf)
+{
+    // The format goes on the empty selection at the end, the insertion point, and
+    // the inserted text takes it. No character position is computed, so the
+    // control's two ways of counting a line end (one in positions, two in its
+    // text length) cannot shift the colour onto other text.
+    SendMessage(EM_SETSEL, static_cast<WPARAM>(-1), -1);
+    SetSelectionCharFormat(cf);
+    ReplaceSel(pszPiece, FALSE);
+    m_nSavedLength += static_cast<long>(cchPiece);
 }
 
 int CConsoleRichEdit::VerticalScrollPos(BOOL* pbAtEnd) const

@@ -17,6 +17,13 @@
 
 #include "RichEditCtrl.h"
 
+#include <cstddef>
+
+namespace Console
+{
+class CLineGroupText;
+}
+
 class CConsoleRichEdit : public CRichEditCtrl
 {
     DECLARE_DYNCREATE(CConsoleRichEdit)
@@ -37,6 +44,10 @@ public:
     // "\r\n". The text is in the control when this returns. (Plain character
     // pointer: this code has no string class.)
     void AppendText(const char* pszText, const COLORREF& crColour, BOOL bUnderline, BOOL bBold);
+    // Inserts gathered lines at the end, each run in its colour, plain: one
+    // insertion per run, and the end followed (or the user's view kept) once for
+    // them all.
+    void AppendRuns(const Console::CLineGroupText& text);
     // Removes the whole text (see above: the window handle changes).
     void ClearText();
     // Length of the text as a saved file holds it (a line end counts two), kept up
@@ -70,6 +81,8 @@ private:
     CUserView BeginAppend();
     // The text at the end, in pieces, each in the format given.
     void InsertAtEnd(const char* pszText, CHARFORMATA& cf);
+    // One piece whose line ends are already "\r\n".
+    void InsertPiece(const char* pszPiece, std::size_t cchPiece, CHARFORMATA& cf);
     // Has a following console scrolled to its end (by the next repaint), or gives
     // the user back the selection and view.
     void EndAppend(const CUserView& view);

@@ -127,10 +127,37 @@ LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
 {
     if (lParam == 0)
         return 0;
-    m_wndView.AppendLine(reinterpret_cast<const char*>(lParam), Console::ColourOfClass(wParam));
+    const char* pszText = reinterpret_cast<const char*>(lParam);
+    // The lines waiting went over to this thread before this message was handled:
+    // the console's order is the order of handing over.
+    Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
+    Console::CLineGroup group = lines.TakeWaiting(wParam, pszText);
+    if (group.Size() == 0 && !group.MessageLineShown())
+        m_wndView.AppendLine(pszText, Console::ColourOfClass(wParam)); // a sender without the queue
+    else if (group.Size() > 0)
+        AppendGroup(group, wParam, pszText);
+    lines.MarkShown(group);
     // Lines from many clients must not keep the Exit command and COM calls waiting.
     MainWindowLink().LetPostedMessagesThrough();
     return 0;
+}
+
+void CMainFrame::AppendGroup(const Console::CLineGroup& group, WPARAM wParam, const char* pszText)
+{
+    CConsoleLine batch[kMaxLinesPerAppend + 1];
+    std::size_t nBatch = 0;
+    for (const Console::CWaitingLine* pLine = group.First(); pLine; pLine = group.Next(pLine))
+    {
+        if (nBatch == kMaxLinesPerAppend)
+        {
+            m_wndView.AppendLines(batch, nBatch);
+            nBatch = 0;
+        }
+        batch[nBatch++] = {pLine->Text(), Console::ColourOfClass(pLine->Class())};
+    }
+    if (!group.MessageLineShown())
+        batch[nBatch++] = {pszText, Console::ColourOfClass(wParam)};
+    m_wndView.AppendLines(batch, nBatch);
 }
 
 LRESULT CMainFrame::OnReopenLineGate(WPARAM, LPARAM)

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "ChildView.h"
+#include "ConsoleLineQueue.h"
 #include "ControlBar.h"
 #include "FrameWnd.h"
 #include "SystemTray.h"
@@ -44,6 +45,7 @@ protected:
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
     void OnSetFocus(CWnd* pOldWnd);
     // wParam: colour class; lParam: the NUL-terminated text, or null (ignored).
+    // Appends every line that senders have handed over meanwhile with it.
     LRESULT OnAppMonUpdate(WPARAM wParam, LPARAM lParam);
     // The messages that console lines held up have been handled: lines may come again.
     LRESULT OnReopenLineGate(WPARAM wParam, LPARAM lParam);
@@ -53,4 +55,10 @@ protected:
     void OnDestroy();
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    // Lines taken together go to the console at most this many at a time.
+    static constexpr std::size_t kMaxLinesPerAppend = 64;
+    // The group's lines, then the message's own unless it was among them.
+    void AppendGroup(const Console::CLineGroup& group, WPARAM wParam, const char* pszText);
 };

@@ -129,9 +129,19 @@ std::string InstalledMonitorPath()
     return BuiltProgramPath("Tessaly.exe");
 }
 
-bool CMonitorProcess::Start(const char* pszArguments, const char* pszDebugLevel)
+bool CMonitorProcess::Start(const char* pszArguments, const char* pszDebugLevel, const char* pszProgram)
 {
-    std::string strCommand = "\"" + InstalledMonitorPath() + "\"";
+    std::string strProgram = InstalledMonitorPath();
+    if (pszProgram)
+    {
+        // Without an installed copy the built program itself runs.
+        const std::string strBuilt = BuiltProgramPath(pszProgram);
+        if (lstrcmpiA(strProgram.c_str(), BuiltProgramPath("Tessaly.exe").c_str()) == 0)
+            strProgram = strBuilt;
+        else if (!::CopyFileA(strBuilt.c_str(), strProgram.c_str(), FALSE))
+            return false;
+    }
+    std::string strCommand = "\"" + strProgram + "\"";
     if (pszArguments && *pszArguments)
         strCommand += std::string(" ") + pszArguments;
 

@@ -34,8 +34,12 @@ public:
     CMonitorProcess& operator=(const CMonitorProcess&) = delete;
 
     // Starts InstalledMonitorPath() with the arguments. pszDebugLevel: the value of
-    // QX_LMDEBUGLOGLEVEL for the monitor, or null for no such variable.
-    bool Start(const char* pszArguments = "", const char* pszDebugLevel = nullptr);
+    // QX_LMDEBUGLOGLEVEL for the monitor, or null for no such variable. pszProgram:
+    // another monitor program built beside the tests (a variant of Tessaly.exe) to
+    // put in the installation's place first, so that hosts talk to it; null keeps
+    // what is installed.
+    bool Start(const char* pszArguments = "", const char* pszDebugLevel = nullptr,
+               const char* pszProgram = nullptr);
     // Takes over a monitor that was started otherwise (by COM for a client):
     // false when the process cannot be opened.
     bool Attach(DWORD dwProcessId);

@@ -1,8 +1,11 @@
 #include "ConsoleTestSupport.h"
 
+#include "MainWindowLink.h"
 #include "MessagePump.h"
 #include "MonitorGlobals.h"
 #include "resource.h"
+
+#include <memory>
 
 CConsoleTestApp theApp;
 
@@ -83,6 +86,23 @@ void CConsoleWindow::Destroy()
     if (theApp.m_pMainWnd && !theApp.m_pMainWnd->m_hWnd)
         theApp.m_pMainWnd = nullptr;
     DrainQuit();
+}
+
+bool AppendAsGroup(const CConsoleWindow& window, const std::vector<std::pair<int, std::string>>& lines)
+{
+    Console::CConsoleLineQueue& queue = MainWindowLink().Lines();
+    std::vector<std::unique_ptr<Console::CWaitingLine>> waiting;
+    for (const auto& line : lines)
+    {
+        waiting.emplace_back(
+            new Console::CWaitingLine(static_cast<std::uintptr_t>(line.first), line.second.c_str()));
+        queue.HandOver(*waiting.back());
+    }
+    window.Send(static_cast<WPARAM>(lines.back().first), lines.back().second.c_str());
+    bool bAllShown = true;
+    for (const auto& pLine : waiting)
+        bAllShown = queue.Finish(*pLine) && bAllShown;
+    return bAllShown;
 }
 
 namespace

@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class CConsoleTestApp : public CWinApp
 {
@@ -54,6 +56,11 @@ public:
 private:
     HWND m_hFrame = nullptr;
 };
+
+// Lines (colour class, text) handed over as senders on other threads hand them
+// over, then one console message for the last: the window takes them all as one
+// group. false when a line did not go into the console through the group.
+bool AppendAsGroup(const CConsoleWindow& window, const std::vector<std::pair<int, std::string>>& lines);
 
 // The console's text as a saved file holds it (EM_STREAMOUT, SF_TEXT).
 std::string ConsoleText(HWND hView);

@@ -1,8 +1,8 @@
 // The main frame: its parts and styles, the Copy command's state in the menu and
 // the tool bar, hiding on close, the real close, lines from many threads, its own
 // pipe listener, the tray icon in debug mode, painting a burst of lines together
-// while the window is on screen, and following the end only while the user is
-// there.
+// while the window is on screen, following the end only while the user is
+// there, and lines that many senders hand over at once going in together.
 #include "ConsoleTestSupport.h"
 #include "MainWindowLink.h"
 #include "MonitorGlobals.h"
@@ -318,6 +318,93 @@ TEST(ConsoleFrame, LinesFromEightThreadsAtOnceAllArriveWhole)
     EXPECT_EQ(static_cast<long>(text.size()), window.View().GetSavedLength());
 }
 
+TEST(ConsoleGroup, ManySendersAtOnceEveryLineOnceInOrderInItsColour)
+{
+    CConsoleWindow window;
+    ASSERT_NE(nullptr, window.Frame());
+    const std::string banner = ConsoleText(window.ViewHwnd());
+    const long nBannerPositions = PositionCount(window.ViewHwnd());
+    constexpr int kSenders = 16;
+    constexpr int kLinesEach = 60;
+    std::atomic<int> nDone{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kSenders; ++t)
+    {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kLinesEach; ++i)
+                MainWindowLink().SendConsoleLine(t % 5, ("sender " + std::to_string(t) + " line " +
+                                                         std::to_string(i) + std::string(i % 7, '.'))
+                                                            .c_str());
+            ++nDone;
+        });
+    }
+    // The lines pile up while this thread sleeps, and go in together when it pumps.
+    const DWORD dwStart = ::GetTickCount();
+    while (nDone < kSenders && ::GetTickCount() - dwStart < 30000)
+    {
+        ::Sleep(5);
+        PumpFor(0);
+    }
+    for (auto& thread : threads)
+        thread.join();
+    ASSERT_EQ(kSenders, nDone.load());
+
+    const COLORREF colours[] = {RGB(0, 0, 0), RGB(136, 0, 0), RGB(255, 0, 0), RGB(0, 128, 128),
+                                RGB(255, 64, 0)};
+    const std::string text = ConsoleText(window.ViewHwnd());
+    ASSERT_EQ(banner, text.substr(0, banner.size()));
+    const std::vector<std::string> lines = SplitLines(text.substr(banner.size()));
+    ASSERT_EQ(static_cast<std::size_t>(kSenders * kLinesEach), lines.size());
+    std::map<int, int> nextOfSender;
+    long nPos = nBannerPositions;
+    for (const std::string& line : lines)
+    {
+        int t = -1;
+        int i = -1;
+        ASSERT_EQ(2, std::sscanf(line.c_str(), "sender %d line %d", &t, &i)) << line;
+        EXPECT_EQ(nextOfSender[t]++, i) << "each sender's lines once, in order";
+        EXPECT_EQ(colours[t % 5], FormatAt(window.ViewHwnd(), nPos).crTextColor) << line;
+        EXPECT_EQ(colours[t % 5],
+                  FormatAt(window.ViewHwnd(), nPos + static_cast<long>(line.size())).crTextColor)
+            << line;
+        nPos += static_cast<long>(line.size()) + 1;
+    }
+}
+
+TEST(ConsoleGroup, SendersWaitingAsTheWindowGoesAllReturnAndLeaveNothingForTheNextOne)
+{
+    constexpr int kSenders = 8;
+    std::atomic<int> nStarted{0};
+    std::atomic<int> nReturned{0};
+    std::vector<std::thread> threads;
+    {
+        CConsoleWindow first;
+        ASSERT_NE(nullptr, first.Frame());
+        for (int t = 0; t < kSenders; ++t)
+        {
+            threads.emplace_back([&, t] {
+                ++nStarted;
+                MainWindowLink().SendConsoleLine(0, ("for the first window " + std::to_string(t)).c_str());
+                ++nReturned;
+            });
+        }
+        // This thread does not pump: the senders wait, their lines handed over.
+        while (nStarted < kSenders)
+            ::Sleep(1);
+        ::Sleep(200);
+        first.Destroy();
+    }
+    EXPECT_TRUE(PumpUntil([&] { return nReturned == kSenders; }, 5000)) << "senders left waiting";
+    for (auto& thread : threads)
+        thread.join();
+
+    CConsoleWindow second;
+    ASSERT_NE(nullptr, second.Frame());
+    const std::string banner = ConsoleText(second.ViewHwnd());
+    second.Send(3, "the second window's own line");
+    EXPECT_EQ(banner + "the second window's own line\r\n", ConsoleText(second.ViewHwnd()));
+}
+
 TEST(ConsoleFrame, ItsOwnListenerServesClientsAndTheLastOneEndsTheMonitor)
 {
     CConsoleWindow window;
@@ -546,4 +633,36 @@ TEST(ConsoleFollow, LinesScrollIntoViewOnlyWhileTheUserIsAtTheEnd)
     window.Command(ID_CLEAR_MESSAGES);
     SendPaintedLines(window, 100, 0);
     EXPECT_TRUE(LastLineIsInView(window.ViewHwnd()));
+}
+
+TEST(ConsoleFollow, AGroupOfLinesFollowsTheTailOnlyWhileTheUserIsThere)
+{
+    CConsoleWindow window;
+    ASSERT_NE(nullptr, window.Frame());
+    window.Show();
+    const HWND hView = window.ViewHwnd();
+    SendPaintedLines(window, 100, 0);
+    std::vector<std::pair<int, std::string>> group;
+    for (int i = 0; i < 30; ++i)
+        group.emplace_back(i % 5, "grouped " + std::to_string(i));
+
+    // A selection: the group arrives below it; the selection and the view stay.
+    const long nLineStart =
+        static_cast<long>(::SendMessageA(hView, EM_LINEINDEX, FirstVisibleLine(hView) + 2, 0));
+    const CHARRANGE chosen = {nLineStart, nLineStart + 4};
+    ::SendMessageA(hView, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&chosen));
+    const long nFirstVisible = FirstVisibleLine(hView);
+    ASSERT_TRUE(AppendAsGroup(window, group));
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(hView) != FALSE; }, 1000));
+    EXPECT_TRUE(chosen == SelectionOf(hView));
+    EXPECT_EQ(nFirstVisible, FirstVisibleLine(hView));
+
+    // The caret back at the end: the next group scrolls into view.
+    const CHARRANGE end = {PositionCount(hView), PositionCount(hView)};
+    ::SendMessageA(hView, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    ::SendMessageA(hView, WM_VSCROLL, SB_BOTTOM, 0);
+    ASSERT_TRUE(AppendAsGroup(window, group));
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(hView) != FALSE; }, 1000));
+    EXPECT_TRUE(LastLineIsInView(hView));
+    EXPECT_EQ(PositionCount(hView), SelectionOf(hView).cpMin);
 }

@@ -1,7 +1,8 @@
 // Lines in the console: each colour class on exactly its own characters (also far
 // down the text), line ends inside a text, empty lines, the banner with and
 // without a catalogue, the size cap on both sides of 800,000 characters, and the
-// console's own count of its length against the control's.
+// console's own count of its length against the control's; the same for lines
+// that go in together as one group.
 #include "ConsoleColours.h"
 #include "ConsoleTestSupport.h"
 #include "MonitorGlobals.h"
@@ -10,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -275,5 +278,59 @@ TEST(ConsoleCap, OneCharacterOverClearsAndShowsTheBannerBeforeTheLine)
     EXPECT_EQ(banner + "next\r\n", ConsoleText(window.ViewHwnd()));
     EXPECT_TRUE(RangeHasColour(window.ViewHwnd(), 0, nBannerPositions, kDarkRed));
     EXPECT_TRUE(RangeHasColour(window.ViewHwnd(), nBannerPositions, PositionCount(window.ViewHwnd()), kRed));
+    EXPECT_TRUE(CountAgrees(window));
+}
+
+TEST(ConsoleGroup, EachLineOfAGroupHasItsOwnColourInItsPlace)
+{
+    CConsoleWindow window;
+    ASSERT_NE(nullptr, window.Frame());
+    const HWND hView = window.ViewHwnd();
+    std::string expected = ConsoleText(hView);
+    long nPos = PositionCount(hView);
+    // Runs of one class and single lines, a text with a line end of its own, an
+    // empty line, and a text that reads like rich text.
+    const std::vector<std::pair<int, std::string>> lines = {{0, "first black"},
+                                                            {0, "second black"},
+                                                            {2, "red"},
+                                                            {3, "teal\r\nstill teal"},
+                                                            {3, ""},
+                                                            {4, "{\\rtf1 \\b not bold\\b0 } \xe9"},
+                                                            {1, "dark red"},
+                                                            {0, "black again"}};
+    ASSERT_TRUE(AppendAsGroup(window, lines));
+
+    const COLORREF colours[] = {kBlack, kDarkRed, kRed, kTeal, kOrangeRed};
+    for (const auto& line : lines)
+    {
+        expected += line.second + "\r\n";
+        // A line end is one position.
+        const long nPositions = static_cast<long>(line.second.size() + 1 -
+                                                  std::count(line.second.begin(), line.second.end(), '\n'));
+        EXPECT_TRUE(RangeHasColour(hView, nPos, nPos + nPositions, colours[line.first])) << line.second;
+        nPos += nPositions;
+    }
+    EXPECT_EQ(expected, ConsoleText(hView));
+    EXPECT_EQ(nPos, PositionCount(hView));
+    EXPECT_TRUE(CountAgrees(window));
+}
+
+TEST(ConsoleGroup, ACapCrossedInsideAGroupClearsRightBeforeTheFirstLineOverIt)
+{
+    CTestCatalogue catalogue("msg001=banner\n");
+    CConsoleWindow window;
+    ASSERT_NE(nullptr, window.Frame());
+    const std::string banner = ConsoleText(window.ViewHwnd());
+    const long nBannerPositions = PositionCount(window.ViewHwnd());
+    FillTo(window, 800000 - 25);
+    // 20 characters each with the line end: 799,995 before the second line, 800,015
+    // before the third.
+    const std::string text(17, 'g');
+    ASSERT_TRUE(AppendAsGroup(window, {{2, text + "1"}, {2, text + "2"}, {3, text + "3"}, {4, text + "4"}}));
+
+    EXPECT_EQ(banner + text + "3\r\n" + text + "4\r\n", ConsoleText(window.ViewHwnd()));
+    EXPECT_TRUE(RangeHasColour(window.ViewHwnd(), 0, nBannerPositions, kDarkRed));
+    EXPECT_TRUE(RangeHasColour(window.ViewHwnd(), nBannerPositions, nBannerPositions + 19, kTeal));
+    EXPECT_TRUE(RangeHasColour(window.ViewHwnd(), nBannerPositions + 19, nBannerPositions + 38, kOrangeRed));
     EXPECT_TRUE(CountAgrees(window));
 }
