@@ -50,10 +50,13 @@ void EraseRegistration(PipeConnection* pConnection)
 
 RegisterResult RegisterClient(std::int32_t lClientId, PipeConnection* pConnection)
 {
-    CClientTableLock lock;
-    // Every request after INIT that leaves the result 0 comes here again.
+    // Every request after INIT that leaves the result 0 (each INFO line) comes
+    // here again. Only the connection's own thread, the caller, changes these two
+    // fields, so it may read them without the mutex: a kernel mutex per line
+    // costs more than the rest of the pipe server's work on it.
     if (pConnection->m_bRegistered && pConnection->m_lClientId == lClientId)
         return RegisterResult::kRegistered;
+    CClientTableLock lock;
     if (g_bEndDecided)
         return RegisterResult::kMonitorEnding;
     EraseRegistration(pConnection);
