@@ -117,16 +117,45 @@ BOOL CConsoleRichEdit::UpdateFollowState(CHARRANGE& selection)
     const int nPos = VerticalScrollPos(&bAtEnd);
     // At the end: nothing selected, and the view at the bottom or, while following,
     // still where the last append left it (a control that is not painted may leave
-    // the scrolling to whoever paints it). A caret elsewhere goes to the end.
+    // the scrolling to whoever paints it), wherever the caret is.
     m_bFollowTail =
         selection.cpMin == selection.cpMax && (bAtEnd || (m_bFollowTail && nPos == m_nScrollPosAfterAppend));
     return m_bFollowTail;
 }
 
+BOOL CConsoleRichEdit::IsAtTextEnd(const CHARRANGE& selection) const
+{
+    // Counted as positions are (a line end is one), not as the saved text.
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
+    const long nEnd = static_cast<long>(SendMessage(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length)));
+    return selection.cpMin == selection.cpMax && selection.cpMin >= nEnd;
+}
+
+BOOL CConsoleRichEdit::IsStartActive(const CHARRANGE& selection) const
+{
+    // Only a control with the focus has the caret, and only there can the user
+    // be extending a selection.
+    POINT ptCaret;
+    if (selection.cpMin == selection.cpMax || ::GetFocus() != m_hWnd || !::GetCaretPos(&ptCaret))
+        return FALSE;
+    POINTL ptStart = {};
+    POINTL ptEnd = {};
+    SendMessage(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&ptStart), selection.cpMin);
+    SendMessage(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&ptEnd), selection.cpMax);
+    const bool bAtStart = ptCaret.x == ptStart.x && ptCaret.y == ptStart.y;
+    const bool bAtEnd = ptCaret.x == ptEnd.x && ptCaret.y == ptEnd.y;
+    return bAtStart && !bAtEnd;
+}
+
 CConsoleRichEdit::CUserView CConsoleRichEdit::BeginAppend()
 {
     CUserView view;
-    view.bFollow = UpdateFollowState(view.selection);
+    CHARRANGE selection = {0, 0};
+    view.bFollow = UpdateFollowState(selection);
+    const BOOL bStartActive = IsStartActive(selection);
+    view.nAnchor = bStartActive ? selection.cpMax : selection.cpMin;
+    view.nActive = bStartActive ? selection.cpMin : selection.cpMax;
+    view.bCaretAtEnd = IsAtTextEnd(selection);
     if (!view.bFollow)
         view.nFirstVisibleLine = static_cast<long>(SendMessage(EM_GETFIRSTVISIBLELINE));
     return view;
@@ -135,6 +164,12 @@ CConsoleRichEdit::CUserView CConsoleRichEdit::BeginAppend()
 void CConsoleRichEdit::EndAppend(const CUserView& view)
 {
     BOOL bAtEnd = FALSE;
+    // Only the caret of a console that follows its end goes on to the new end;
+    // any other caret or selection comes back where the user left it, the
+    // selection with its anchor where the user started it, so that Shift+arrows
+    // and a drag go on moving the same end.
+    if (!view.bFollow || !view.bCaretAtEnd)
+        SendMessage(EM_SETSEL, static_cast<WPARAM>(view.nAnchor), view.nActive);
     if (view.bFollow)
     {
         // Scrolled once for many lines: on screen by the repaint of the burst,
@@ -144,9 +179,7 @@ void CConsoleRichEdit::EndAppend(const CUserView& view)
     }
     else
     {
-        // The user's selection back, then the user's view (moving the selection
-        // may have scrolled).
-        SendMessage(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&view.selection));
+        // The user's view back (moving the selection may have scrolled).
         const long nFirstVisibleLine = static_cast<long>(SendMessage(EM_GETFIRSTVISIBLELINE));
         if (nFirstVisibleLine != view.nFirstVisibleLine)
             LineScroll(static_cast<int>(view.nFirstVisibleLine - nFirstVisibleLine));
@@ -257,7 +290,12 @@ void CConsoleRichEdit::ScrollToEndIfFollowing()
     CHARRANGE selection;
     if (!UpdateFollowState(selection))
         return;
-    SendMessage(EM_SCROLLCARET);
+    // The caret may be in the text, where the user put it: the view goes to the
+    // end, the caret stays.
+    if (IsAtTextEnd(selection))
+        SendMessage(EM_SCROLLCARET);
+    else
+        SendMessage(WM_VSCROLL, SB_BOTTOM);
     BOOL bAtEnd = FALSE;
     m_nScrollPosAfterAppend = VerticalScrollPos(&bAtEnd);
 }

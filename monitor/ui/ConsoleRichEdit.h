@@ -5,8 +5,9 @@
 //
 // It follows its end only while the user is there: with nothing selected and the
 // view at the bottom (as after creation, a clear, Ctrl+End) appended text scrolls
-// into view and the caret goes to the end; while the user has a selection or has
-// scrolled away, text arrives below and leaves the selection and the first
+// into view, and a caret at the end stays at the end (one the user put into the
+// text stays there); while the user has a selection or has scrolled away, text
+// arrives below and leaves the selection (both of its ends) and the first
 // visible line alone.
 //
 // Clearing replaces the control window by a new, empty one (same id, place,
@@ -39,8 +40,8 @@ public:
     static constexpr long kTextLimit = 16L * 1024 * 1024;
 
     // Inserts the text at the end in the colour given, underlined and bold as
-    // asked; a console that follows its end has the caret there afterwards, any
-    // other keeps the user's selection and view. Line ends of every kind become
+    // asked; a console that follows its end shows the new end, any other keeps
+    // the user's view; the user's caret or selection stays. Line ends of every kind become
     // "\r\n". The text is in the control when this returns. (Plain character
     // pointer: this code has no string class.)
     void AppendText(const char* pszText, const COLORREF& crColour, BOOL bUnderline, BOOL bBold);
@@ -71,11 +72,14 @@ protected:
 
 private:
     // What the user had before an append: whether the console follows its end,
-    // and otherwise the selection and the first visible line to give back.
+    // the selection with its anchor and active end (the end a Shift+arrow or a
+    // drag moves), whether the caret was at the end, and the first visible line.
     struct CUserView
     {
         BOOL bFollow = TRUE;
-        CHARRANGE selection = {0, 0};
+        BOOL bCaretAtEnd = TRUE;
+        long nAnchor = 0;
+        long nActive = 0;
         long nFirstVisibleLine = 0;
     };
     CUserView BeginAppend();
@@ -90,6 +94,11 @@ private:
     // Decides from the selection and the view whether the console follows its
     // end now; the selection as it is.
     BOOL UpdateFollowState(CHARRANGE& selection);
+    // Whether an empty selection is the caret at the end of the text.
+    BOOL IsAtTextEnd(const CHARRANGE& selection) const;
+    // TRUE when the user's selection grows or shrinks at its start (made upwards):
+    // the caret, which the control shows at the active end, is at the start.
+    BOOL IsStartActive(const CHARRANGE& selection) const;
     // The vertical scroll position; *pbAtEnd: the view shows the end.
     int VerticalScrollPos(BOOL* pbAtEnd) const;
     // Stops painting until the repaint timer (only while the window is on screen).

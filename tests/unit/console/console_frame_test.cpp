@@ -622,17 +622,36 @@ TEST(ConsoleFollow, LinesScrollIntoViewOnlyWhileTheUserIsAtTheEnd)
     EXPECT_TRUE(caret == SelectionOf(hView));
     EXPECT_EQ(nScrolledTo, FirstVisibleLine(hView));
 
-    // The scroll bar back at the bottom: followed again, the caret to the end.
+    // The scroll bar back at the bottom: followed again; the caret stays.
     ::SendMessageA(hView, WM_VSCROLL, SB_BOTTOM, 0);
     SendPaintedLines(window, 10, 0);
     EXPECT_TRUE(LastLineIsInView(hView));
-    EXPECT_EQ(PositionCount(hView), SelectionOf(hView).cpMin);
+    EXPECT_TRUE(caret == SelectionOf(hView));
 
     // Scrolled up, then cleared: the new text is followed.
     ::SendMessageA(hView, WM_VSCROLL, SB_PAGEUP, 0);
     window.Command(ID_CLEAR_MESSAGES);
     SendPaintedLines(window, 100, 0);
     EXPECT_TRUE(LastLineIsInView(window.ViewHwnd()));
+}
+
+// A caret that the user put into the text stays there while lines arrive; the
+// view, at the bottom, still follows the end.
+TEST(ConsoleFollow, ACaretPutIntoTheTextStaysWhileTheViewFollows)
+{
+    CConsoleWindow window;
+    ASSERT_NE(nullptr, window.Frame());
+    window.Show();
+    const HWND hView = window.ViewHwnd();
+    SendPaintedLines(window, 100, 0);
+    ::SetFocus(hView);
+    const long nLineStart =
+        static_cast<long>(::SendMessageA(hView, EM_LINEINDEX, FirstVisibleLine(hView) + 2, 0));
+    ::SendMessageA(hView, EM_SETSEL, nLineStart, nLineStart);
+    SendPaintedLines(window, 5, 0);
+    EXPECT_EQ(nLineStart, SelectionOf(hView).cpMin);
+    EXPECT_EQ(nLineStart, SelectionOf(hView).cpMax);
+    EXPECT_TRUE(LastLineIsInView(hView));
 }
 
 TEST(ConsoleFollow, AGroupOfLinesFollowsTheTailOnlyWhileTheUserIsThere)
