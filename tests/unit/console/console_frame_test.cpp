@@ -414,6 +414,7 @@ TEST(ConsoleFrame, ItsOwnListenerServesClientsAndTheLastOneEndsTheMonitor)
     // The client runs on a thread of its own: its log line is shown through this
     // (the user-interface) thread before the reply comes.
     std::atomic<bool> bDone{false};
+    std::atomic<bool> bMayLeave{false};
     std::string initReply;
     std::string lineReply;
     std::thread client([&] {
@@ -424,14 +425,19 @@ TEST(ConsoleFrame, ItsOwnListenerServesClientsAndTheLastOneEndsTheMonitor)
             lineReply = pipe.Transact("INFO;[[12-07-2026 01:23:45]:host:77]-> hello through the pipe");
         }
         bDone = true;
+        // Stays connected until the console has been looked at.
+        while (!bMayLeave)
+            ::Sleep(1);
     }); // the pipe closes when the thread ends: the client has gone
     const bool bFinished = PumpUntil([&] { return bDone.load(); }, 10000);
+    const bool bFrameThere = ::IsWindow(hFrame) != FALSE;
+    const std::string text = ConsoleText(window.ViewHwnd());
+    bMayLeave = true;
     client.join();
     ASSERT_TRUE(bFinished);
     EXPECT_EQ("SUCCESS", initReply);
     EXPECT_EQ("SUCCESS", lineReply);
-    ASSERT_TRUE(::IsWindow(hFrame));
-    const std::string text = ConsoleText(window.ViewHwnd());
+    ASSERT_TRUE(bFrameThere);
     EXPECT_NE(std::string::npos, text.find("[[12-07-2026 01:23:45]:host:77]-> hello through the pipe\r\n"))
         << text;
 
