@@ -380,14 +380,13 @@ void CRecordingPipeServer::Serve(HANDLE hReady)
         const BOOL bStarted = ConnectNamedPipe(hPipe, &overlapped);
         const bool bConnected = Complete(hPipe, overlapped, bStarted, cbDone);
         CloseHandle(overlapped.hEvent);
+        if (bConnected)
+            ++m_nConnections;
         // As the monitor's listener does: the next instance exists before this one
         // is served, so that a client never finds the pipe missing in between.
         const HANDLE hNext = bConnected ? CreateInstance() : INVALID_HANDLE_VALUE;
         if (bConnected)
-        {
-            ++m_nConnections;
             ServeConnection(hPipe);
-        }
         DisconnectNamedPipe(hPipe);
         CloseHandle(hPipe);
         hPipe = hNext;
