@@ -127,8 +127,6 @@ void PrintReport(const BenchFigures& f)
     const double dWholeUs = Ratio(1e6, f.hidden1.run.dLinesPerSecond);
     Row("cross-thread SendMessage, empty handler", f.isolated.dCrossThreadSendUs, "us/call");
     Row("client: time stamp and request", f.isolated.dLineBuildUs, "us/line", "stamp made once a second");
-    Row("kernel mutex taken and released", f.isolated.dMutexUs, "us/call",
-        "not in the sum: the pipe server's per INFO line");
     Row("client: the same, stamp formatted every line", f.isolated.dLineBuildFreshStampUs, "us/line");
     Row("console append, hidden (section 3)", f.console.empty.dMedianUs, "us/line", "median");
     Row("raw echo round trip, mean", dEchoUs, "us/line");

@@ -86,19 +86,6 @@ double MeasureLineBuild(bool bCachedStamp)
     });
 }
 
-double MeasureMutex()
-{
-    HANDLE hMutex = ::CreateMutexA(nullptr, FALSE, nullptr);
-    if (!hMutex)
-        return 0;
-    const double dUs = MicrosecondsPerCall(kSendCalls, [hMutex](int) {
-        ::WaitForSingleObject(hMutex, INFINITE);
-        ::ReleaseMutex(hMutex);
-    });
-    ::CloseHandle(hMutex);
-    return dUs;
-}
-
 void CountLine(const char*, int) {}
 
 } // namespace
@@ -108,7 +95,6 @@ IsolatedCosts MeasureIsolatedCosts()
     using namespace Marvane::NativeLogging;
     IsolatedCosts costs;
     costs.dCrossThreadSendUs = MeasureCrossThreadSend();
-    costs.dMutexUs = MeasureMutex();
     costs.dLineBuildUs = MeasureLineBuild(true);
     costs.dLineBuildFreshStampUs = MeasureLineBuild(false);
 

@@ -1,9 +1,8 @@
 // Costs measured in isolation, in this process, to show where a line's time goes
 // and what the disabled paths cost: one cross-thread SendMessage (what a pipe
 // thread pays to reach the console's thread, without any console work), the
-// client's making of one log request (time stamp and line), a kernel mutex taken
-// and released (the pipe server does it for every INFO line, to register the
-// client), and the logger's Write and WriteFormat with the level off.
+// client's making of one log request (time stamp and line), and the logger's
+// Write and WriteFormat with the level off.
 #pragma once
 
 namespace Bench
@@ -12,7 +11,6 @@ namespace Bench
 struct IsolatedCosts
 {
     double dCrossThreadSendUs = 0;
-    double dMutexUs = 0;
     double dLineBuildUs = 0;           // as the client makes it: the stamp once a second
     double dLineBuildFreshStampUs = 0; // with the stamp formatted for every line
     double dDisabledWriteNs = 0;
