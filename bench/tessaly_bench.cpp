@@ -7,7 +7,8 @@
 //    the cost of ZOVLC_SendLogMessage outside debug mode; in turns, the raw pipe
 //    echo between a host process and this process, 1 host with the console
 //    hidden and open, and 1 host with TessalyOneLine.exe (the same monitor
-//    appending every line by itself), every line counted; 8 hosts;
+//    appending every line by itself), every line counted; among those turns two
+//    of 8 hosts and a second of 64 hosts;
 //  - TessalyOneLine.exe with 8 and 64 hosts.
 // The installation (registry "Location", catalogue, companion) is a temporary
 // one, and the registry is restored at the end. Figures are printed, never judged.
@@ -187,6 +188,21 @@ int main()
                 monitors.Monitor().OpenConsole();
                 AddTurn(figures.open1, RunLogHosts(shared, monitors.Monitor(), 1, kLinesPerTurn), bFirst);
                 monitors.Monitor().HideConsole();
+                // The many-host runs' further turns fall among the single host's,
+                // so that a burst of the machine's other load weighs on both sides
+                // of their ratios.
+                if (nTurn % 2 == 1)
+                {
+                    Progress("8 hosts");
+                    AddTurn(figures.hosts8, RunLogHosts(shared, monitors.Monitor(), 8, kEightHostLines),
+                            nTurn == 1);
+                }
+                else if (nTurn == 2)
+                {
+                    Progress("64 hosts");
+                    AddTurn(figures.hosts64, RunLogHosts(shared, monitors.Monitor(), kManyHosts, kManyHostLines),
+                            false);
+                }
             }
             else
             {
@@ -197,10 +213,6 @@ int main()
             }
         }
     }
-    if (!monitors.Use(Bench::kMonitorProgram))
-        return 1;
-    Progress("8 hosts");
-    figures.hosts8 = RunLogHosts(shared, monitors.Monitor(), 8, kEightHostLines);
     if (!monitors.Use(Bench::kOneLineMonitorProgram))
         return 1;
     Progress("8 hosts, one line per insertion");
