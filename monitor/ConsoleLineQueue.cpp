@@ -4,11 +4,9 @@ namespace Console
 {
 
 CLineGroup::CLineGroup(CLineGroup&& other) noexcept
-    : m_pFirst(other.m_pFirst), m_pLast(other.m_pLast), m_nLines(other.m_nLines),
-      m_bMessageLineShown(other.m_bMessageLineShown)
+    : m_pFirst(other.m_pFirst), m_nLines(other.m_nLines), m_bMessageLineShown(other.m_bMessageLineShown)
 {
     other.m_pFirst = nullptr;
-    other.m_pLast = nullptr;
     other.m_nLines = 0;
 }
 
@@ -94,7 +92,6 @@ CLineGroup CConsoleLineQueue::TakeWaiting(std::uintptr_t nClass, const char* psz
         return group;
     }
     group.m_pFirst = m_waiting.pFirst;
-    group.m_pLast = m_waiting.pLast;
     for (CWaitingLine* pLine = group.m_pFirst; pLine; pLine = pLine->m_pNext)
     {
         pLine->m_state = CWaitingLine::State::kTaken;
@@ -125,7 +122,6 @@ void CConsoleLineQueue::MarkShown(CLineGroup& group)
     }
     // The lines now belong to the shown list.
     group.m_pFirst = nullptr;
-    group.m_pLast = nullptr;
     group.m_nLines = 0;
     if (bSendersWait)
         m_groupShown.notify_all();

@@ -80,7 +80,6 @@ private:
     friend class CConsoleLineQueue;
 
     CWaitingLine* m_pFirst = nullptr;
-    CWaitingLine* m_pLast = nullptr;
     std::size_t m_nLines = 0;
     bool m_bMessageLineShown = false;
 };

@@ -155,7 +155,8 @@ CConsoleRichEdit::CUserView CConsoleRichEdit::BeginAppend()
     const BOOL bStartActive = IsStartActive(selection);
     view.nAnchor = bStartActive ? selection.cpMax : selection.cpMin;
     view.nActive = bStartActive ? selection.cpMin : selection.cpMax;
-    view.bCaretAtEnd = IsAtTextEnd(selection);
+    // Only a following console's caret may go on to the new end.
+    view.bCaretAtEnd = view.bFollow && IsAtTextEnd(selection);
     if (!view.bFollow)
         view.nFirstVisibleLine = static_cast<long>(SendMessage(EM_GETFIRSTVISIBLELINE));
     return view;

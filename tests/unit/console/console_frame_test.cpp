@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -274,6 +275,34 @@ TEST(ConsoleFrame, ExitDestroysTheWindowAndWithdrawsItFromThePipeServer)
     DrainQuit();
 }
 
+namespace
+{
+
+// Senders on threads of their own: sender t sends its lines i = 0 .. nLinesEach - 1
+// with send(t, i); nDone counts the senders that have sent them all.
+std::vector<std::thread> StartSenders(int nSenders, int nLinesEach, std::atomic<int>& nDone,
+                                      const std::function<void(int, int)>& send)
+{
+    std::vector<std::thread> threads;
+    for (int t = 0; t < nSenders; ++t)
+    {
+        threads.emplace_back([=, &nDone] {
+            for (int i = 0; i < nLinesEach; ++i)
+                send(t, i);
+            ++nDone;
+        });
+    }
+    return threads;
+}
+
+void JoinAll(std::vector<std::thread>& threads)
+{
+    for (auto& thread : threads)
+        thread.join();
+}
+
+} // namespace
+
 TEST(ConsoleFrame, LinesFromEightThreadsAtOnceAllArriveWhole)
 {
     CConsoleWindow window;
@@ -282,23 +311,14 @@ TEST(ConsoleFrame, LinesFromEightThreadsAtOnceAllArriveWhole)
     constexpr int kThreads = 8;
     constexpr int kLinesEach = 150;
     std::atomic<int> nDone{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-    {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < kLinesEach; ++i)
-            {
-                const std::string text = "thread " + std::to_string(t) + " line " + std::to_string(i) + " " +
-                                         std::string(static_cast<std::size_t>(i % 40), 'x');
-                ::SendMessageA(window.Hwnd(), g_uAppMonUpdateMessage, static_cast<WPARAM>(t % 5),
-                               reinterpret_cast<LPARAM>(text.c_str()));
-            }
-            ++nDone;
-        });
-    }
+    std::vector<std::thread> threads = StartSenders(kThreads, kLinesEach, nDone, [&](int t, int i) {
+        const std::string text = "thread " + std::to_string(t) + " line " + std::to_string(i) + " " +
+                                 std::string(static_cast<std::size_t>(i % 40), 'x');
+        ::SendMessageA(window.Hwnd(), g_uAppMonUpdateMessage, static_cast<WPARAM>(t % 5),
+                       reinterpret_cast<LPARAM>(text.c_str()));
+    });
     const bool bFinished = PumpUntil([&] { return nDone == kThreads; }, 30000);
-    for (auto& thread : threads)
-        thread.join();
+    JoinAll(threads);
     ASSERT_TRUE(bFinished);
 
     const std::string text = ConsoleText(window.ViewHwnd());
@@ -327,17 +347,10 @@ TEST(ConsoleGroup, ManySendersAtOnceEveryLineOnceInOrderInItsColour)
     constexpr int kSenders = 16;
     constexpr int kLinesEach = 60;
     std::atomic<int> nDone{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kSenders; ++t)
-    {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < kLinesEach; ++i)
-                MainWindowLink().SendConsoleLine(t % 5, ("sender " + std::to_string(t) + " line " +
-                                                         std::to_string(i) + std::string(i % 7, '.'))
-                                                            .c_str());
-            ++nDone;
-        });
-    }
+    std::vector<std::thread> threads = StartSenders(kSenders, kLinesEach, nDone, [](int t, int i) {
+        MainWindowLink().SendConsoleLine(
+            t % 5, ("sender " + std::to_string(t) + " line " + std::to_string(i) + std::string(i % 7, '.')).c_str());
+    });
     // The lines pile up while this thread sleeps, and go in together when it pumps.
     const DWORD dwStart = ::GetTickCount();
     while (nDone < kSenders && ::GetTickCount() - dwStart < 30000)
@@ -345,8 +358,7 @@ TEST(ConsoleGroup, ManySendersAtOnceEveryLineOnceInOrderInItsColour)
         ::Sleep(5);
         PumpFor(0);
     }
-    for (auto& thread : threads)
-        thread.join();
+    JoinAll(threads);
     ASSERT_EQ(kSenders, nDone.load());
 
     const COLORREF colours[] = {RGB(0, 0, 0), RGB(136, 0, 0), RGB(255, 0, 0), RGB(0, 128, 128),
