@@ -123,11 +123,6 @@ CLocationGuard::~CLocationGuard()
         ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
 }
 
-void RestartWineRpcService()
-{
-    KillAllProcessesNamed("rpcss.exe");
-}
-
 HWND FindAnyMonitorFrame()
 {
     HWND hAfter = nullptr;

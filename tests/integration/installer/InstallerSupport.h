@@ -45,15 +45,6 @@ private:
     std::string m_strValue;
 };
 
-// Wine's RPC service (rpcss.exe) keeps the COM class registration of a server
-// that was terminated instead of ending, and then hands that dead registration to
-// every client instead of starting the server again. Other tests end their
-// monitors with TerminateProcess, so a test of COM starting the installed
-// monitor first ends the service; COM starts it afresh with the next request.
-// Nothing happens where no process of that name exists (Windows runs the service
-// inside svchost.exe and cleans such registrations up itself).
-void RestartWineRpcService();
-
 // The monitor frame of any process (title "Tessaly" with a console pane), or null.
 HWND FindAnyMonitorFrame();
 // The console's text, read across the process boundary.

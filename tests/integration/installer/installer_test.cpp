@@ -110,11 +110,7 @@ void ExpectComRegistrationRemoved()
 class InstallerTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        KillAllMonitors();
-        RestartWineRpcService();
-    }
+    void SetUp() override { KillAllMonitors(); }
     void TearDown() override { KillAllMonitors(); }
 
     CLocationGuard m_locationGuard;

@@ -45,8 +45,6 @@ BOOL CALLBACK VisitWindow(HWND hWnd, LPARAM lParam)
 
 // Ends a monitor by its Exit command, as its user would, so that it withdraws its
 // class object from COM; terminates it only when that does not work in time.
-// Under Wine a terminated monitor's class object stays registered with rpcss, and
-// COM then never starts another monitor for as long as that wineserver runs.
 void EndMonitor(HANDLE hProcess, DWORD dwProcessId)
 {
     if (HWND hFrame = FindProcessWindow(dwProcessId, "Tessaly"))
@@ -57,6 +55,23 @@ void EndMonitor(HANDLE hProcess, DWORD dwProcessId)
     }
     ::TerminateProcess(hProcess, 99);
     ::WaitForSingleObject(hProcess, kTerminateLimitMs);
+}
+
+// Wine's RPC service (rpcss.exe) is restarted between tests for two faults of its
+// own, neither of which Windows has:
+//  - it keeps the COM class registration of a server that was terminated instead
+//    of ending, and hands that dead registration to every client instead of
+//    starting the server again;
+//  - an endpoint of Wine's RPC runtime stops listening for good once a client has
+//    connected and gone before the server listened again (hosts killed in the
+//    middle of their monitor lookup do that). From then on every process that is
+//    new to the service waits 5 s for the running-object table and is refused,
+//    so every host's lookup and every monitor's start-up takes seconds longer.
+// COM starts the service afresh with the next request. Nothing happens where no
+// process of that name exists (Windows runs its service inside svchost.exe).
+void RestartWineRpcService()
+{
+    KillAllProcessesNamed("rpcss.exe");
 }
 
 } // namespace
@@ -92,6 +107,7 @@ void KillAllMonitors()
             ::CloseHandle(hProcess);
         }
     }
+    RestartWineRpcService();
 }
 
 std::vector<DWORD> MonitorProcessIds()

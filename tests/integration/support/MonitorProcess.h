@@ -19,7 +19,9 @@ std::string InstalledMonitorPath();
 // name such as "Tessaly.exe"), waiting a bounded time for each to be gone.
 void KillAllProcessesNamed(const char* pszExeName);
 // Ends every Tessaly.exe process of this Wine prefix (left over by a failed test):
-// by its Exit command, or terminated when that does not end it in time.
+// by its Exit command, or terminated when that does not end it in time. Then
+// restarts Wine's RPC service, so that nothing of their COM state reaches the
+// next test.
 void KillAllMonitors();
 // The ids of the running Tessaly.exe processes (started by anybody, COM included).
 std::vector<DWORD> MonitorProcessIds();
