@@ -36,7 +36,7 @@ KillPlan DrawPlan(std::mt19937& rng)
     if (uRoll < 20)
         return {KillPoint::kSoonAfterStart, StressHost::kNotStarted, delay(40)};
     if (uRoll < 45)
-        return {KillPoint::kDuringInitialisation, StressHost::kInitialising, delay(40)};
+        return {KillPoint::kDuringInitialisation, StressHost::kInitialising, delay(10)};
     if (uRoll < 75)
         return {KillPoint::kMidStream, StressHost::kStreaming, delay(20)};
     if (uRoll < 95)
@@ -57,6 +57,14 @@ struct RunningHost
 
 const char* const kPhaseNames[] = {"before starting", "initialising", "streaming", "saying goodbye",
                                    "after the last call"};
+
+// While the host makes its own COM connections it counts as not started, but is
+// not killed: a client that goes in the middle of connecting breaks the endpoint
+// of Wine's RPC runtime for every later host (see varnel_stress_host.cpp).
+StressHost::Phase RecordedPhase(StressHost::Phase phase)
+{
+    return phase == StressHost::kConnectingCom ? StressHost::kNotStarted : phase;
+}
 
 } // namespace
 
@@ -102,7 +110,8 @@ bool CHostKillCampaign::Run()
             RunningHost& host = *it;
             HostOutcome& outcome = m_outcomes[host.nOutcome];
             const DWORD dwNow = ::GetTickCount();
-            const StressHost::Phase phase = Progress().Phase(host.uSlot);
+            const StressHost::Phase reported = Progress().Phase(host.uSlot);
+            const StressHost::Phase phase = RecordedPhase(reported);
             bool bEnded = (bLookAtProcesses || phase == StressHost::kDone) && !host.process.IsRunning();
             if (!bEnded && !host.bTriggered && host.plan.point != KillPoint::kNever &&
                 phase >= host.plan.trigger)
@@ -110,9 +119,10 @@ bool CHostKillCampaign::Run()
                 host.bTriggered = true;
                 host.dwKillAt = dwNow + host.plan.dwDelayMs;
             }
-            if (!bEnded && host.bTriggered && static_cast<LONG>(dwNow - host.dwKillAt) >= 0)
+            if (!bEnded && host.bTriggered && static_cast<LONG>(dwNow - host.dwKillAt) >= 0 &&
+                reported != StressHost::kConnectingCom)
             {
-                outcome.phase = Progress().Phase(host.uSlot);
+                outcome.phase = RecordedPhase(Progress().Phase(host.uSlot));
                 outcome.bKilled = host.process.Kill(kKilledExitCode);
                 bEnded = true;
             }
@@ -136,7 +146,7 @@ bool CHostKillCampaign::Run()
             if (!outcome.bKilled)
             {
                 // Ended by itself (also just before a kill): only a complete run may do that.
-                outcome.phase = Progress().Phase(host.uSlot);
+                outcome.phase = RecordedPhase(Progress().Phase(host.uSlot));
                 host.process.WaitForExit(5000);
                 const DWORD dwExit = host.process.ExitCode();
                 if (dwExit != StressHost::kExitOk || outcome.phase != StressHost::kDone)

@@ -24,6 +24,7 @@ constexpr unsigned kMaxSlots = 4096;
 // begins (kDone: after the last call returned).
 enum Phase : LONG
 {
+    kConnectingCom = -1, // the host's own COM connections, before ZOVLC_Initialize: never killed
     kNotStarted = 0,
     kInitialising = 1,  // ZOVLC_Initialize: monitor probe, INIT, start lines
     kStreaming = 2,     // ZOVLC_Initialize returned; log lines go out

@@ -2,10 +2,12 @@
 // library, streams log lines of every kind and cleans up, reporting each step in
 // the shared progress table so that a test can kill it at a chosen point. The
 // command line is described in StressHostShared.h.
+#include "AppMonIds.h"
 #include "StressHostShared.h"
 #include "varnel.h"
 
 #include <windows.h>
+#include <oleauto.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +56,21 @@ void SendLine(int nClientId, int nLine)
     ZOVLC_SendLogMessage(szText, nLine % 4);
 }
 
+// Wine's RPC runtime stops serving an endpoint for good when a client goes between
+// connecting and the server's next listen (Windows has no such fault). The
+// library's monitor lookup connects to Wine's RPC service and to the monitor's COM
+// endpoint, so a host killed at that moment would leave every later host of the
+// campaign without COM. The host makes those connections itself, while its phase
+// tells the test not to kill it, and holds the object it found until the process
+// ends: the library's lookup reuses the idle connections, and the kills land on
+// the library's own work.
+void ConnectComToTheMonitor()
+{
+    CoInitialize(nullptr);
+    IUnknown* pMonitor = nullptr;
+    GetActiveObject(CLSID_AppMon, nullptr, &pMonitor); // never released: held to the end
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -70,6 +87,8 @@ int main(int argc, char** argv)
     if (bUntilEvent && !hStop)
         return StressHost::kExitUsage;
 
+    progress.Report(StressHost::kConnectingCom);
+    ConnectComToTheMonitor();
     progress.Report(StressHost::kInitialising);
     if (ZOVLC_Initialize(nClientId, strPath.c_str(), "stress") != ZOVLC_OK)
         return StressHost::kExitInitializeFailed;
