@@ -110,6 +110,8 @@ bool CHostKillCampaign::Run()
             RunningHost& host = *it;
             HostOutcome& outcome = m_outcomes[host.nOutcome];
             const DWORD dwNow = ::GetTickCount();
+            // The latest phase, as the outcome records it.
+            const auto recordedPhase = [&] { return RecordedPhase(Progress().Phase(host.uSlot)); };
             const StressHost::Phase reported = Progress().Phase(host.uSlot);
             const StressHost::Phase phase = RecordedPhase(reported);
             bool bEnded = (bLookAtProcesses || phase == StressHost::kDone) && !host.process.IsRunning();
@@ -122,7 +124,7 @@ bool CHostKillCampaign::Run()
             if (!bEnded && host.bTriggered && static_cast<LONG>(dwNow - host.dwKillAt) >= 0 &&
                 reported != StressHost::kConnectingCom)
             {
-                outcome.phase = RecordedPhase(Progress().Phase(host.uSlot));
+                outcome.phase = recordedPhase();
                 outcome.bKilled = host.process.Kill(kKilledExitCode);
                 bEnded = true;
             }
@@ -146,7 +148,7 @@ bool CHostKillCampaign::Run()
             if (!outcome.bKilled)
             {
                 // Ended by itself (also just before a kill): only a complete run may do that.
-                outcome.phase = RecordedPhase(Progress().Phase(host.uSlot));
+                outcome.phase = recordedPhase();
                 host.process.WaitForExit(5000);
                 const DWORD dwExit = host.process.ExitCode();
                 if (dwExit != StressHost::kExitOk || outcome.phase != StressHost::kDone)
