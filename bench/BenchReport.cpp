@@ -110,11 +110,13 @@ void PrintReport(const BenchFigures& f)
     CountedRow("64 hosts, aggregate", f.oneLine64);
 
     Heading("5. monitor memory (private bytes: the commit charge)");
-    Row("idle, no client yet", f.memory.nIdle / 1024.0, "KB");
-    Row("64 clients connected, before their lines", f.memory.n64Connected / 1024.0, "KB");
-    Row("64 clients connected, after their lines", f.memory.n64AfterLines / 1024.0, "KB",
+    Row("idle, no client yet", static_cast<double>(f.memory.nIdle) / 1024.0, "KB");
+    Row("64 clients connected, before their lines", static_cast<double>(f.memory.n64Connected) / 1024.0,
+        "KB");
+    Row("64 clients connected, after their lines", static_cast<double>(f.memory.n64AfterLines) / 1024.0, "KB",
         "the console holds their 6,400 lines");
-    Row("after the 64 clients left", f.memory.nAfterLeaving / 1024.0, "KB", "lines still in the console");
+    Row("after the 64 clients left", static_cast<double>(f.memory.nAfterLeaving) / 1024.0, "KB",
+        "lines still in the console");
 
     Heading("6. disabled paths");
     Row("ZOVLogger Write, level off", f.isolated.dDisabledWriteNs, "ns/call");

@@ -12,8 +12,11 @@ const UINT CSystemTray::s_uTaskbarCreated = ::RegisterWindowMessageA("TaskbarCre
 int CSystemTray::s_nMaxTooltipLength = CSystemTray::kTooltipFieldSize;
 CWnd CSystemTray::s_wndHiddenOwner;
 
-static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the record is passed in its 488-byte form");
-static_assert(sizeof(APPBARDATA) == 36, "the taskbar query takes the 36-byte record");
+// The shell's record sizes: its pointer-sized fields make them larger in 64-bit code.
+static_assert(NOTIFYICONDATAA_V2_SIZE == (sizeof(void*) == 8 ? 504 : 488),
+              "the record is passed in its V2 form");
+static_assert(sizeof(APPBARDATA) == (sizeof(void*) == 8 ? 48 : 36),
+              "the taskbar query takes the plain record");
 static_assert(ABE_LEFT == TrayArithmetic::kEdgeLeft && ABE_TOP == TrayArithmetic::kEdgeTop &&
                   ABE_RIGHT == TrayArithmetic::kEdgeRight && ABE_BOTTOM == TrayArithmetic::kEdgeBottom,
               "taskbar edges");

@@ -7,10 +7,11 @@
 namespace
 {
 
-// 32-bit layout of the process parameters: the command line (a UNICODE_STRING)
-// and the environment block pointer that follows it.
-constexpr SIZE_T kCommandLineOffset = 0x40;
-constexpr SIZE_T kEnvironmentOffset = 0x48;
+// Layout of the process parameters (of a process of this program's bitness): the
+// command line (a UNICODE_STRING) and the environment block pointer that follows it.
+constexpr bool k64Bit = sizeof(void*) == 8;
+constexpr SIZE_T kCommandLineOffset = k64Bit ? 0x70 : 0x40;
+constexpr SIZE_T kEnvironmentOffset = k64Bit ? 0x80 : 0x48;
 constexpr SIZE_T kMaxEnvironmentBytes = 256 * 1024;
 constexpr SIZE_T kPageBytes = 4096;
 

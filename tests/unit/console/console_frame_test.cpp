@@ -102,9 +102,9 @@ TEST(ConsoleFrame, PartsStylesAndIdsAsStartUpCreatesThem)
     EXPECT_EQ(0u, pFrame->GetExStyle() & WS_EX_CLIENTEDGE);
     // A plain class: no class style, cursor, brush or icon; only a small icon.
     EXPECT_EQ(0u, ::GetClassLongA(hFrame, GCL_STYLE));
-    EXPECT_EQ(0u, ::GetClassLongA(hFrame, GCL_HCURSOR));
-    EXPECT_EQ(0u, ::GetClassLongA(hFrame, GCL_HBRBACKGROUND));
-    EXPECT_EQ(0u, ::GetClassLongA(hFrame, GCL_HICON));
+    EXPECT_EQ(0u, ::GetClassLongPtrA(hFrame, GCLP_HCURSOR));
+    EXPECT_EQ(0u, ::GetClassLongPtrA(hFrame, GCLP_HBRBACKGROUND));
+    EXPECT_EQ(0u, ::GetClassLongPtrA(hFrame, GCLP_HICON));
     EXPECT_NE(0, ::SendMessageA(hFrame, WM_GETICON, ICON_SMALL, 0));
     EXPECT_EQ(0, ::SendMessageA(hFrame, WM_GETICON, ICON_BIG, 0));
 

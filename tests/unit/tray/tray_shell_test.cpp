@@ -63,7 +63,7 @@ TEST(TrayShell, CreationCutsTextsAndShowsTheBalloonOnlyOnce)
     ASSERT_EQ(1u, tray.m_calls.size());
     const CTestTray::ShellCall& add = tray.m_calls[0];
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.dwMessage);
-    EXPECT_EQ(488u, add.nid.cbSize);
+    EXPECT_EQ(sizeof(void*) == 8 ? 504u : 488u, add.nid.cbSize); // the V2 record
     EXPECT_EQ(tray.m_hWnd, add.nid.hWnd);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO), add.nid.uFlags);
     EXPECT_EQ(kTestCallbackMessage, add.nid.uCallbackMessage);
@@ -393,8 +393,9 @@ TEST(TrayShell, ExhaustedMemoryForTheIconListIsReportedAndLeavesItEmpty)
             ::Sleep(20);
         }
     });
-    // About 4 GB of handles: more than a 32-bit process can have.
-    const BOOL bResult = tray.SetIconList(list, 0x3FFFFFFFu);
+    // About 4 GB of handles, more than a 32-bit process can have; 32 GB in 64-bit
+    // code, more than this machine (24 GB, no swap) can commit.
+    const BOOL bResult = tray.SetIconList(list, sizeof(void*) == 8 ? 0xFFFFFFFFu : 0x3FFFFFFFu);
     dismisser.join();
 
     EXPECT_FALSE(bResult);
