@@ -3,7 +3,8 @@
 ; and the SDK (header, import library, samples).
 ;
 ; Built by the CMake target "installer" (build/TessalySetup.exe):
-;   makensis -DSTAGE_LISTS=<dir> -DOUTPUT_FILE=<setup.exe> -DVERSION=<x.y.z> -DICON_FILE=<ico> tessaly.nsi
+;   makensis -DSTAGE_LISTS=<dir> -DOUTPUT_FILE=<setup.exe> -DVERSION=<x.y.z> -DICON_FILE=<ico>
+;            [-DTARGET_AMD64] tessaly.nsi
 ; STAGE_LISTS holds install-files.nsh and uninstall-files.nsh, generated from the
 ; folder that "cmake --install" lays out, so the installer carries exactly that.
 ;
@@ -11,7 +12,13 @@
 ;             Uninstall.exe /S _?=<folder>        (runs in place and synchronously;
 ;                                                  Uninstall.exe itself then stays)
 
+!ifdef TARGET_AMD64
+; The 64-bit test build's setup program (never shipped): a 64-bit installer, so
+; that it runs where 32-bit programs cannot.
+Target amd64-unicode
+!else
 Unicode true
+!endif
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "WinMessages.nsh"
