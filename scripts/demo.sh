@@ -5,10 +5,15 @@
 # mode (the monitor starts through COM and stays resident with its tray icon),
 # opens the console, saves it with the monitor's File > Save, takes a screenshot
 # of it and ends the monitor with File > Exit. Results land in out/demo/.
-# Without an X display it runs itself under Xvfb.
+# Without an X display it runs itself under Xvfb. Where this machine cannot run
+# 32-bit programs (or with TESSALY_TEST_ARCH=64) it shows the 64-bit build, with
+# its own 64-bit setup program, in the 64-bit Wine prefix.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build"
+. "$root/scripts/env.sh"
+IFS=$'\t' read -r arch arch_text < <(tessaly_program_arch)
+export TESSALY_WINE_ARCH=$arch
+build=$(tessaly_build_dir "$arch")
 out="$root/out/demo"
 
 run_in_wine() {
@@ -16,25 +21,25 @@ run_in_wine() {
     # Everything of this prefix ends with its wineserver: nothing stays running.
     trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
     wineserver -p
-    wine wineboot </dev/null >/dev/null 2>&1
+    "$WINE" wineboot </dev/null >/dev/null 2>&1
 
     echo "== installing: TessalySetup.exe /S =="
-    wine "$build/TessalySetup.exe" /S
+    "$WINE" "$build/TessalySetup.exe" /S
     local location
-    location=$(wine reg query 'HKLM\Software\Marvane\ZOVCommon' /v Location 2>/dev/null |
+    location=$("$WINE" reg query 'HKLM\Software\Marvane\ZOVCommon' /v Location 2>/dev/null |
                sed -n 's/^ *Location *REG_SZ *//p' | tr -d '\r')
     [ -n "$location" ] || { echo "demo: the installer wrote no \"Location\" value" >&2; exit 1; }
     local install_dir="${location%\\*}"
     echo "installed into $install_dir (registry \"Location\" = $location)"
-    echo "  on this machine: $(winepath -u "$install_dir")"
+    echo "  on this machine: $("$WINE" winepath -u "$install_dir")"
 
     echo "== running the sample hosts and driving the monitor =="
     mkdir -p "$out"
     rm -f "$out/console.log" "$out/console.png"
     # ZOVLOGGER=1 gives each process a logger for the companion library, ALL
     # switches on every level; the variable's presence alone means debug mode.
-    QX_LMDEBUGLOGLEVEL='ZOVLOGGER=1;ALL' wine "$build/bin/demo_driver.exe" "$install_dir\\sample_host.exe" \
-        "$(winepath -w "$out/console.log")" "$(winepath -w "$out/console.png")" \
+    QX_LMDEBUGLOGLEVEL='ZOVLOGGER=1;ALL' "$WINE" "$build/bin/demo_driver.exe" "$install_dir\\sample_host.exe" \
+        "$("$WINE" winepath -w "$out/console.log")" "$("$WINE" winepath -w "$out/console.png")" \
         2> >(grep -v 'Read access denied for device' >&2)
 }
 
@@ -43,10 +48,11 @@ if [ "${1:-}" = "--in-wine" ]; then
     exit 0
 fi
 
+echo "demo: $arch_text"
 "$root/scripts/bootstrap.sh"
 echo "== building the installer and the demo driver =="
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="$(tessaly_toolchain "$arch")" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target installer demo_driver >/dev/null
 
 if [ -n "${DISPLAY:-}" ]; then

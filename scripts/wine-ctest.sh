@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Runs the Windows test suite of a build folder under Wine. Expects an X display
-# (scripts/test.sh provides Xvfb). One warm wineserver serves the whole run.
+# Runs the Windows test suite of a build folder under Wine, in the prefix of the
+# build's bitness. Expects an X display (scripts/test.sh provides Xvfb). One warm
+# wineserver serves the whole run.
 set -uo pipefail
-. "$(dirname "$0")/env.sh"
 build_dir=$1; shift
+. "$(dirname "$0")/env.sh"
+TESSALY_WINE_ARCH=$(tessaly_pe_bitness "$build_dir/bin/Tessaly.exe")
+. "$(dirname "$0")/env.sh"
 wineserver -p
 # Wine's own services must not inherit CTest's pipes, or CTest waits for them.
-wine wineboot </dev/null >/dev/null 2>&1
+"$WINE" wineboot </dev/null >/dev/null 2>&1
 ctest --test-dir "$build_dir" --output-on-failure --timeout 120 "$@"
 rc=$?
 wineserver -k
