@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 
@@ -58,10 +59,13 @@ TEST(TimeStamp, TheCacheFormatsEachSecondItIsAskedForAndOnlyThen)
     cache.MakeFor(static_cast<std::time_t>(-1), stamp);
     EXPECT_STREQ("", stamp);
 
-    // Now, through the system clock: the stamp of the current second.
-    const std::time_t before = std::time(nullptr);
+    // Now, through the system clock: the stamp of the current second. Bracketed by
+    // the same clock: std::time may read a coarser one that lags it by a tick, and
+    // then misses a second that has just begun.
+    const auto now = [] { return std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()); };
+    const std::time_t before = now();
     cache.Make(stamp);
-    const std::time_t after = std::time(nullptr);
+    const std::time_t after = now();
     char atBefore[Protocol::kTimeStampBytes];
     char atAfter[Protocol::kTimeStampBytes];
     Protocol::FormatTimeStamp(before, atBefore);
