@@ -33,6 +33,8 @@ public:
     // ---- fixed while the library loads -------------------------------------------
     bool m_bInstallationMissing = false;
     bool m_bDebugMode = false;
+    // Set by DllMain when the library is unloaded because the process ends.
+    bool m_bProcessExiting = false;
     std::string m_strCatalogueFile;
     std::string m_strCatalogueSection;
 

@@ -24,6 +24,11 @@ bool CLibraryLock::Enter()
     return true;
 }
 
+bool CLibraryLock::TryEnter()
+{
+    return m_bCreated && TryEnterCriticalSection(&m_section);
+}
+
 void CLibraryLock::Leave()
 {
     LeaveCriticalSection(&m_section);

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 class CLibraryLock
 {
 public:
@@ -18,11 +20,14 @@ public:
     void Delete();
     // False when the lock does not exist (library not yet or no longer set up).
     bool Enter();
+    // Enter without waiting: false also when another thread holds the lock.
+    bool TryEnter();
     void Leave();
 
 private:
     CRITICAL_SECTION m_section = {};
-    bool m_bCreated = false;
+    // Read by every thread that logs, written at load and unload.
+    std::atomic<bool> m_bCreated{false};
 };
 
 // Holds the library lock for one scope, if it exists.

@@ -307,6 +307,18 @@ void SendCleanToMonitor()
     SayGoodbye(Protocol::kRequestClean);
 }
 
+void SendCleanAtProcessExit()
+{
+    CClientState& state = ClientState();
+    if (!state.m_libraryLock.TryEnter())
+        return;
+    state.m_bUnloading = true;
+    // The lock is recursive: the goodbye's own steps take it again without waiting.
+    if (state.m_bContextOpen)
+        SayGoodbye(Protocol::kRequestClean);
+    state.m_libraryLock.Leave();
+}
+
 void CloseConnection()
 {
     CClientState& state = ClientState();

@@ -63,5 +63,11 @@ void ForwardLogLine(const char* pszText, int nKind);
 void SendTerminateToMonitor();
 void SendCleanToMonitor();
 
+// The goodbye "CLEAN;" as the process ends, when the library lock is free at once:
+// another thread that was ended while it held the lock (in the middle of an
+// exchange) would hold it for ever. Otherwise nothing is sent: the pipe closes with
+// the process and the monitor notes the host's end.
+void SendCleanAtProcessExit();
+
 // Closes the connection, if any (the library is being unloaded).
 void CloseConnection();

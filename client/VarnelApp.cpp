@@ -99,6 +99,14 @@ BOOL CVarnelApp::InitInstance()
 int CVarnelApp::ExitInstance()
 {
     CClientState& state = ClientState();
+    if (state.m_bProcessExiting)
+    {
+        // Nothing waits for another thread now, and nothing is freed: the process
+        // takes it all. The loggers stay, since the companion library may still
+        // call them from its own detach.
+        SendCleanAtProcessExit();
+        return CWinApp::ExitInstance();
+    }
     if (IsClientContextOpen())
         SendCleanToMonitor();
 

@@ -616,6 +616,34 @@ TEST_F(SystemTest, AMonitorThatHasStoppedHoldsNoHostForLong)
     EXPECT_LT(ReplyMilliseconds(strInit), 30000u) << strInit;
 }
 
+// As a process ends, the library waits for none of its other threads: a host that
+// exits while another of its threads waits inside ZOVLC_SendLogMessage on a
+// monitor that has stopped ends at once, and the monitor, running again, notes
+// that the host has gone.
+TEST_F(SystemTest, AHostThatExitsWhileAThreadWaitsOnAStoppedMonitorEndsAtOnce)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    CHostProcess host;
+    ASSERT_TRUE(StartHost(host, ""));
+    ASSERT_TRUE(InitializeHost(host, 46, kToolPath));
+    ASSERT_EQ("ok", host.Command("stream 0 stalled"));
+    ASSERT_TRUE(monitor.WaitForConsoleText("stalled #5\r\n"));
+
+    SetProcessSuspended(monitor.ProcessId(), true);
+    ::Sleep(300); // the streaming thread now waits for a reply that does not come
+    const DWORD dwStart = ::GetTickCount();
+    ASSERT_TRUE(host.Send("exit"));
+    const bool bEnded = host.WaitForExit(10000);
+    const DWORD dwElapsed = ::GetTickCount() - dwStart;
+    SetProcessSuspended(monitor.ProcessId(), false);
+
+    EXPECT_TRUE(bEnded);
+    EXPECT_LT(dwElapsed, 1000u);
+    EXPECT_TRUE(monitor.WaitForConsoleText(CleanNotes(46)));
+}
+
 // A host in debug mode outlives its monitor: at most once a second its next line
 // looks for a running monitor (COM never starts one: a monitor the user ended stays
 // ended); once one runs again, the host announces itself there with its original
