@@ -9,8 +9,23 @@
 #include "PipeClient.h"
 #include "TimeLimits.h"
 
+#include <objbase.h>
+
 namespace
 {
+
+// Looks for the monitor, and has COM start it, only when a monitor can qualify:
+// with an empty "Location" the library talks to no monitor, so one started for it
+// would serve nobody. The thread is made ready for COM either way.
+PipeClient::MonitorProbe LookForMonitor()
+{
+    if (ClientState().m_strMonitorProgram.empty())
+    {
+        CoInitialize(nullptr);
+        return PipeClient::MonitorProbe::kNone;
+    }
+    return ProbeMonitor();
+}
 
 // The installation-missing and already-open tests that both initialisations make first.
 int PreliminaryResult()
@@ -36,7 +51,7 @@ extern "C" int __cdecl ZOVLC_Initialize(int applicationId, const char* applicati
     if (nResult != ZOVLC_OK)
         return nResult;
     // The monitor is looked for (and possibly started) before the arguments are checked.
-    const PipeClient::MonitorProbe probe = ProbeMonitor();
+    const PipeClient::MonitorProbe probe = LookForMonitor();
     if (!AreArgumentsValid(applicationId, applicationPath))
         return ZOVLC_INVALID_ARGUMENT;
     if (!OpenClientContext(applicationId, applicationPath, clientInfo, 0))
@@ -57,7 +72,7 @@ extern "C" int __cdecl ZOVLC_InitializeEx(int applicationId, const char* applica
         return ZOVLC_ALREADY_INITIALIZED;
     // Set before the monitor is contacted: the start lines carry the long layout.
     SetLogIdentity(applicationPath, applicationId);
-    ConnectToMonitor(applicationId, applicationPath, clientInfo, ProbeMonitor());
+    ConnectToMonitor(applicationId, applicationPath, clientInfo, LookForMonitor());
     return ZOVLC_OK;
 }
 

@@ -52,6 +52,19 @@ TEST_F(ClientComStart, InitializeProbesBeforeItsArgumentCheckInitializeExDoesNot
     EXPECT_EQ(1u, CComStartableMonitor::RunningCount());
 }
 
+// With an empty "Location" no monitor qualifies, so none is started for a host.
+TEST_F(ClientComStart, AnEmptyLocationStartsNoMonitor)
+{
+    m_varnel.Unload();
+    m_installation.SetLocation("");
+    ASSERT_TRUE(m_varnel.Load());
+    EXPECT_EQ(0, m_varnel.Initialize(42, kPath, "x"));
+    m_varnel.CleanUp();
+    EXPECT_EQ(0, m_varnel.InitializeEx(43, kPath, "x", 0));
+    m_varnel.CleanUp();
+    EXPECT_FALSE(m_monitor.HasStarted());
+}
+
 // A monitor that COM has just started creates its pipe a little later: the
 // announcement waits for the pipe to appear instead of giving up at once.
 TEST_F(ClientComStart, FreshlyStartedMonitorIsWaitedForUntilItsPipeAppears)
