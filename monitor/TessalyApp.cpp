@@ -4,6 +4,7 @@
 #include "AppMonIds.h"
 #include "CAppMon.h"
 #include "ClientTable.h"
+#include "ComRegistration.h"
 #include "CompanionLibrary.h"
 #include "InstallLocation.h"
 #include "InstallRegistry.h"
@@ -96,6 +97,7 @@ void CTessalyApp::LoadInstallPaths()
         AfxMessageBox(kInstallErrorText, MB_OK);
         return;
     }
+    m_strInstalledProgram = paths.strInstallDir + Install::kMonitorProgramFileName;
     g_strMessageFile = paths.strCatalogueFile;
     g_strMessageSection = paths.strSection;
 
@@ -126,8 +128,10 @@ BOOL CTessalyApp::InitInstance()
         return FALSE;
     // The monitor hosts no controls, so there is no control container to enable.
 
-    // Registered with COM as a local server on every start, then offered to COM.
-    COleObjectFactory::UpdateRegistryAll(TRUE);
+    // Registered with COM as a local server (see ComRegistration.h for when), then
+    // offered to COM.
+    if (MayRegisterWithCom(IsRegistrationRun(m_lpCmdLine), m_strInstalledProgram))
+        COleObjectFactory::UpdateRegistryAll(TRUE);
     COleObjectFactory::RegisterAll();
     m_pAppMon = new (std::nothrow) CAppMon;
     if (m_pAppMon)

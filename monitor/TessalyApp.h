@@ -7,6 +7,8 @@
 #include "LoggerSet.h"
 #include "WinApp.h"
 
+#include <string>
+
 class CAppMon;
 
 class CTessalyApp : public CWinApp
@@ -34,4 +36,5 @@ private:
     Marvane::NativeLogging::LoggerSet m_loggers;         // every logger configuration made
     Install::PFN_ZOV_SETLOGGER m_pfnSetLogger = nullptr; // the companion's hook, if any
     bool m_bDebugMode = false;                           // QX_LMDEBUGLOGLEVEL is defined (any value)
+    std::string m_strInstalledProgram;                   // the installation's Tessaly.exe, if any
 };

@@ -147,6 +147,22 @@ TEST_F(MonitorProgramTest, AnOrdinaryStartRegistersTheClassWithTheProgramsPath)
     EXPECT_EQ(0, lstrcmpiA(strProgram.c_str(), LocalServerPath().c_str())) << LocalServerPath();
 }
 
+// A copy started from outside the installation (here the build's own) leaves the
+// installation's registration alone: COM goes on starting the monitor hosts talk to.
+TEST_F(MonitorProgramTest, AStrayCopyLeavesTheInstallationsRegistrationAlone)
+{
+    CMonitorProcess registration;
+    ASSERT_TRUE(registration.Start("/Register"));
+    ASSERT_TRUE(registration.WaitForExit());
+    const std::string strRegistered = LocalServerPath();
+    ASSERT_FALSE(strRegistered.empty());
+
+    CMonitorProcess stray;
+    ASSERT_TRUE(stray.StartProgram(BuiltProgramPath("Tessaly.exe")));
+    ASSERT_NE(nullptr, stray.WaitForFrame());
+    EXPECT_EQ(strRegistered, LocalServerPath());
+}
+
 TEST_F(MonitorProgramTest, RegisterFollowedByMoreIsAnOrdinaryStart)
 {
     CMonitorProcess monitor;

@@ -157,6 +157,12 @@ bool CMonitorProcess::Start(const char* pszArguments, const char* pszDebugLevel,
         else if (!::CopyFileA(strBuilt.c_str(), strProgram.c_str(), FALSE))
             return false;
     }
+    return StartProgram(strProgram, pszArguments, pszDebugLevel);
+}
+
+bool CMonitorProcess::StartProgram(const std::string& strProgram, const char* pszArguments,
+                                   const char* pszDebugLevel)
+{
     std::string strCommand = "\"" + strProgram + "\"";
     if (pszArguments && *pszArguments)
         strCommand += std::string(" ") + pszArguments;

@@ -42,6 +42,9 @@ public:
     // what is installed.
     bool Start(const char* pszArguments = "", const char* pszDebugLevel = nullptr,
                const char* pszProgram = nullptr);
+    // Starts strProgram, wherever it is, as it is.
+    bool StartProgram(const std::string& strProgram, const char* pszArguments = "",
+                      const char* pszDebugLevel = nullptr);
     // Takes over a monitor that was started otherwise (by COM for a client):
     // false when the process cannot be opened.
     bool Attach(DWORD dwProcessId);
