@@ -151,6 +151,13 @@ InstallPaths ResolveInstallPaths(const char* pszLocation, Catalogue::Section sec
         paths.status = LocationStatus::kNotAbsolute;
         return paths;
     }
+    // Windows takes either separator, but the companion library is loaded with
+    // LOAD_WITH_ALTERED_SEARCH_PATH, which needs backslashes.
+    for (char* p = szDir; *p; ++p)
+    {
+        if (*p == '/')
+            *p = '\\';
+    }
 
     paths.status = LocationStatus::kOk;
     paths.strInstallDir = MakePath(szDrive, szDir, nullptr, nullptr);

@@ -71,7 +71,7 @@ enum class LocationStatus
 struct InstallPaths
 {
     LocationStatus status = LocationStatus::kEmpty;
-    std::string strInstallDir;    // drive + directory, ends with a separator
+    std::string strInstallDir;    // drive + directory, backslashes only, ends with one
     std::string strCatalogueFile; // strInstallDir + "ZOVLogMessages.ini"
     std::string strSection;       // the deliverable's catalogue section
 };
@@ -80,6 +80,7 @@ struct InstallPaths
 //   "C:\Inst\Tool\app.exe" -> C:\Inst\Tool\ZOVLogMessages.ini
 //   "C:\Inst\Tool"         -> C:\Inst\ZOVLogMessages.ini
 //   "C:\Inst\Tool\"        -> C:\Inst\Tool\ZOVLogMessages.ini
+//   "C:/Inst/Tool/"        -> C:\Inst\Tool\ZOVLogMessages.ini
 // Unless the status is kOk, all three texts are empty: every catalogue lookup then
 // gives the empty text and the companion library is not loaded. A non-empty value
 // that is not kOk is an installation fault, to be reported like a missing value.

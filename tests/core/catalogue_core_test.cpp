@@ -33,8 +33,11 @@ TEST(InstallPaths, OnlyDriveAndDirectoryOfTheLocationCount)
 
     EXPECT_EQ("C:\\Inst\\Tool\\ZOVLogMessages.ini",
               ResolveInstallPaths("C:\\Inst\\Tool\\", Section::kClient).strCatalogueFile);
-    EXPECT_EQ("C:/Inst/Tool/ZOVLogMessages.ini",
-              ResolveInstallPaths("C:/Inst/Tool/app.exe", Section::kClient).strCatalogueFile);
+    // Forward slashes become backslashes: LoadLibraryEx's altered search path
+    // takes backslashes only.
+    const Install::InstallPaths slashes = ResolveInstallPaths("C:/Inst/Tool/app.exe", Section::kClient);
+    EXPECT_EQ("C:\\Inst\\Tool\\ZOVLogMessages.ini", slashes.strCatalogueFile);
+    EXPECT_EQ("C:\\Inst\\Tool\\", slashes.strInstallDir);
     EXPECT_EQ("C:\\ZOVLogMessages.ini", ResolveInstallPaths("C:\\", Section::kClient).strCatalogueFile);
     EXPECT_EQ("\\\\server\\share\\ZOVLogMessages.ini",
               ResolveInstallPaths("\\\\server\\share\\Tessaly.exe", Section::kClient).strCatalogueFile);

@@ -87,8 +87,11 @@ void CheckResolve(const std::string& path, const char* pszPath, Catalogue::Secti
         FUZZ_CHECK(paths.strInstallDir.empty() && paths.strCatalogueFile.empty() && paths.strSection.empty());
         return;
     }
-    FUZZ_CHECK(paths.strInstallDir == parts.drive + parts.dir);
-    FUZZ_CHECK(IsSeparator(paths.strInstallDir.back()));
+    std::string expectedDir = parts.dir; // with backslashes only
+    for (char& c : expectedDir)
+        c = c == '/' ? '\\' : c;
+    FUZZ_CHECK(paths.strInstallDir == parts.drive + expectedDir);
+    FUZZ_CHECK(paths.strInstallDir.back() == '\\');
     FUZZ_CHECK(paths.strCatalogueFile == paths.strInstallDir + "ZOVLogMessages.ini");
     FUZZ_CHECK(paths.strSection ==
                (section == Catalogue::Section::kMonitor ? "tessalymessage_1024" : "Message_1024"));
