@@ -16,6 +16,8 @@ ZOVLogger* LoggerSet::Create(LogLineSink sink, LockWaitHook waitHook)
 
 void LoggerSet::DeleteAll()
 {
+    for (const std::unique_ptr<ZOVLogger>& logger : m_loggers)
+        logger->WaitUntilIdle();
     m_loggers.clear();
 }
 

@@ -24,7 +24,9 @@ public:
     // A new logger with every level off, or null when memory ran out.
     ZOVLogger* Create(LogLineSink sink, LockWaitHook waitHook = nullptr);
     std::size_t Count() const { return m_loggers.size(); }
-    // After this, no pointer handed out by Create may be used.
+    // After this, no pointer handed out by Create may be used. A call that is
+    // inside a logger (another thread's, begun before the companion library let go
+    // of the pointer) finishes first.
     void DeleteAll();
 
 private:

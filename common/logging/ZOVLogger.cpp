@@ -42,6 +42,11 @@ ZOVLogger::~ZOVLogger()
     DeleteCriticalSection(&m_lock);
 }
 
+void ZOVLogger::WaitUntilIdle()
+{
+    LockGuard guard(m_lock, m_pfnWaitHook);
+}
+
 void ZOVLogger::SetLevel(LogLevel level, bool on)
 {
     const int index = LevelFlagIndex(level);

@@ -39,6 +39,9 @@ public:
     // is ignored.
     void SetLevel(LogLevel level, bool on);
     void EnableAll();
+    // Returns once no call is inside the logger (the one under way, if any, has
+    // written its line); waits as a writer would, wait hook included.
+    void WaitUntilIdle();
 
     bool __thiscall IsEnabled(LogLevel level) const override;
     void __thiscall WriteTagged(const void* context, LogLevel level, const wchar_t* text) override;

@@ -1,4 +1,5 @@
 #include "LineCapture.h"
+#include "LoggerSet.h"
 #include "ZOVLogger.h"
 
 #include <gtest/gtest.h>
@@ -237,4 +238,46 @@ TEST(ZOVLoggerLocking, ConcurrentWritersNeverInterleaveInsideALine)
         next[t] = i + 2;
     }
     EXPECT_EQ(kThreads * kLinesPerThread, lines);
+}
+
+namespace
+{
+
+HANDLE g_hSinkEntered = nullptr;
+HANDLE g_hSinkRelease = nullptr;
+
+void BlockingSink(const char* /*text*/, int /*kind*/)
+{
+    ::SetEvent(g_hSinkEntered);
+    ::WaitForSingleObject(g_hSinkRelease, 10000);
+}
+
+} // namespace
+
+// Deleting the loggers (the library unloading) while another thread's line is
+// inside one waits until that line has been written.
+TEST(LoggerSetDeletion, WaitsForTheLineUnderWay)
+{
+    g_hSinkEntered = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_hSinkRelease = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    LoggerSet loggers;
+    ZOVLogger* pLogger = loggers.Create(&BlockingSink);
+    ASSERT_NE(nullptr, pLogger);
+    pLogger->EnableAll();
+    std::thread writer([pLogger] { pLogger->Info(L"under way"); });
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(g_hSinkEntered, 10000));
+
+    std::atomic<bool> bDeleted(false);
+    std::thread deleter([&] {
+        loggers.DeleteAll();
+        bDeleted = true;
+    });
+    ::Sleep(200);
+    EXPECT_FALSE(bDeleted) << "the logger was deleted while its line was under way";
+    ::SetEvent(g_hSinkRelease);
+    writer.join();
+    deleter.join();
+    EXPECT_EQ(0u, loggers.Count());
+    ::CloseHandle(g_hSinkEntered);
+    ::CloseHandle(g_hSinkRelease);
 }
