@@ -52,6 +52,13 @@ public:
         return static_cast<long>(
             SendMessage(EM_STREAMOUT, static_cast<WPARAM>(nFormat), reinterpret_cast<LPARAM>(&es)));
     }
+    // nFormat: SF_TEXT etc., with SFF_SELECTION to replace the selection; returns
+    // the number of characters read.
+    long StreamIn(int nFormat, EDITSTREAM& es)
+    {
+        return static_cast<long>(
+            SendMessage(EM_STREAMIN, static_cast<WPARAM>(nFormat), reinterpret_cast<LPARAM>(&es)));
+    }
     // The selection to the clipboard.
     void Copy() { SendMessage(WM_COPY); }
 };

@@ -2,6 +2,9 @@
 
 #include "ConsoleText.h"
 
+#include <algorithm>
+#include <cstring>
+
 IMPLEMENT_DYNCREATE(CConsoleRichEdit, CRichEditCtrl)
 
 namespace
@@ -16,6 +19,25 @@ constexpr std::size_t kPieceChars = 8192 + 4;
 
 constexpr char kConsoleFace[] = "Courier New";
 constexpr LONG kConsoleHeightTwips = 200;
+
+// Plain text handed to the control through EM_STREAMIN.
+struct PlainTextSource
+{
+    const char* pNext;
+    std::size_t cbLeft;
+};
+
+DWORD CALLBACK ReadPlainText(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb)
+{
+    PlainTextSource& source = *reinterpret_cast<PlainTextSource*>(dwCookie);
+    const std::size_t cbRoom = cb > 0 ? static_cast<std::size_t>(cb) : 0;
+    const std::size_t cbCopy = std::min(cbRoom, source.cbLeft);
+    std::memcpy(pbBuff, source.pNext, cbCopy);
+    source.pNext += cbCopy;
+    source.cbLeft -= cbCopy;
+    *pcb = static_cast<LONG>(cbCopy);
+    return 0;
+}
 
 CHARFORMATA TextFormat(COLORREF crColour, BOOL bUnderline, BOOL bBold)
 {
@@ -87,9 +109,14 @@ void CConsoleRichEdit::InsertPiece(const char* pszPiece, std::size_t cchPiece, C
     // the inserted text takes it. No character position is computed, so the
     // control's two ways of counting a line end (one in positions, two in its
     // text length) cannot shift the colour onto other text.
+    // Streamed in as plain text: the control reads text that begins like rich text
+    // ("{\rtf", "{\urtf") as RTF when it comes through EM_REPLACESEL, and a host's
+    // line must show as the text it is.
     SendMessage(EM_SETSEL, static_cast<WPARAM>(-1), -1);
     SetSelectionCharFormat(cf);
-    ReplaceSel(pszPiece, FALSE);
+    PlainTextSource source = {pszPiece, cchPiece};
+    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, &ReadPlainText};
+    StreamIn(SF_TEXT | SFF_SELECTION, stream);
     m_nSavedLength += static_cast<long>(cchPiece);
 }
 
@@ -198,17 +225,28 @@ void CConsoleRichEdit::ClearText()
 {
     if (!m_hWnd)
         return;
-    if (!ReplaceWithEmptyControl())
+    if (IsInModalLoop() || !ReplaceWithEmptyControl())
     {
         DeferRepaint();
-        SetSel(0, -1);
-        ReplaceSel("", FALSE);
+        SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
     }
     m_nSavedLength = 0;
     // An empty console follows its end again.
     m_bFollowTail = TRUE;
     m_bScrollBeforePaint = FALSE;
     m_nScrollPosAfterAppend = 0;
+}
+
+BOOL CConsoleRichEdit::IsInModalLoop() const
+{
+    // A control that tracks its scroll bar or a selection drag has the mouse
+    // captured; menus and moving or sizing a window run loops of the system's.
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info))
+        return TRUE; // not known: the safe way
+    return info.hwndCapture != nullptr ||
+           (info.flags & (GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
 }
 
 BOOL CConsoleRichEdit::ReplaceWithEmptyControl()

@@ -192,6 +192,23 @@ TEST(ConsoleFrame, ClearingKeepsTheConsoleControlAsItWas)
     EXPECT_EQ(EmptyCatalogueBanner(), ConsoleText(window.ViewHwnd()));
 }
 
+// While the control may be inside a modal loop of its own (it has the mouse
+// captured: the user drags its scroll bar or a selection), Clear keeps the control
+// and deletes its text.
+TEST(ConsoleFrame, ClearingDuringADragKeepsTheControlItself)
+{
+    CConsoleWindow window;
+    ASSERT_NE(nullptr, window.Frame());
+    window.Show();
+    window.Send(0, "a line");
+    const HWND hView = window.ViewHwnd();
+    ::SetCapture(hView);
+    window.Command(ID_CLEAR_MESSAGES);
+    ::ReleaseCapture();
+    EXPECT_EQ(hView, window.ViewHwnd());
+    EXPECT_EQ(EmptyCatalogueBanner(), ConsoleText(hView));
+}
+
 TEST(ConsoleFrame, CopyIsEnabledOnlyWhileTextIsSelected)
 {
     CConsoleWindow window;

@@ -161,7 +161,12 @@ TEST(ConsoleLines, LineEndsInsideATextAndEmptyLines)
     const Placed odd = SendLine(window, 0, "a\rb\nc\r\r\nd\n\re");
     EXPECT_TRUE(RangeHasColour(hView, odd.nStart, odd.nEnd, kBlack));
 
-    EXPECT_EQ(banner + "first\r\nsecond\r\nthird\r\n" + "\r\n" + "a\r\nb\r\nc\r\n\r\nd\r\n\r\ne\r\n",
+    // Texts that look like rich text are text (the control must never read them as RTF).
+    SendLine(window, 1, "{\\rtf1\\ansi {\\b bold}\\par}");
+    SendLine(window, 1, "{\\urtf1 x}");
+
+    EXPECT_EQ(banner + "first\r\nsecond\r\nthird\r\n" + "\r\n" + "a\r\nb\r\nc\r\n\r\nd\r\n\r\ne\r\n" +
+                  "{\\rtf1\\ansi {\\b bold}\\par}\r\n{\\urtf1 x}\r\n",
               ConsoleText(hView));
     EXPECT_TRUE(CountAgrees(window));
 
