@@ -94,6 +94,7 @@ void PrintReport(const BenchFigures& f)
     AppendRow("on screen, empty console", f.console.openEmpty, ", repaints included");
     AppendRow("on screen, at 95% of the cap", f.console.open95, ", repaints included");
     AppendRow("hidden, empty, 64 lines per insertion", f.console.grouped, ", per line");
+    Row("Clear at the cap", f.console.dClearAtCapMs, "ms", "the clear, the banner and the line after it");
 
     Heading("4. concurrent hosts, console hidden (lines counted in the console)");
     CountedRow("1 host", f.hidden1);
@@ -146,6 +147,7 @@ void PrintReport(const BenchFigures& f)
     TargetRow("whole system per line / (echo + send + append)", Ratio(dWholeUs, dPartsUs), false, 1.05);
     TargetRow("append at 95% of cap / append empty (medians)",
               Ratio(f.console.cap95.dMedianUs, f.console.empty.dMedianUs), false, 1.2);
+    TargetRow("Clear at the cap, ms", f.console.dClearAtCapMs, false, 100.0);
     TargetRow("per-line cost open / hidden (1 host)",
               Ratio(f.hidden1.run.dLinesPerSecond, f.open1.run.dLinesPerSecond), false, 1.5);
     TargetRow("1 host: grouped rate / one-line path rate",

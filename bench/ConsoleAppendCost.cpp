@@ -86,6 +86,19 @@ public:
 
     bool IsValid() const { return m_view.m_hWnd != nullptr; }
 
+    // Fills the console past the cap, then times the line that clears it (the
+    // clear, the banner and the line itself), in milliseconds.
+    double TimeClearAtCap()
+    {
+        const std::string filler(kFillerLineChars, 'x');
+        while (m_view.GetSavedLength() <= CChildView::kSizeCap)
+            m_view.AppendLine(filler.c_str(), kLineColour);
+        PumpMessages();
+        const LONGLONG llStart = Counter();
+        AppendOne(0);
+        return SecondsBetween(llStart, Counter()) * 1e3;
+    }
+
     // A turn of timed lines; on screen, the messages a line leaves (the repaint
     // timer) are handled after it, as the monitor's message loop would. Taken
     // together, one insertion of m_nLinesPerAppend lines is a turn, timed per line.
@@ -172,6 +185,7 @@ ConsoleAppendCosts MeasureConsoleAppend(int nLines)
     costs.openEmpty = openEmpty.Cost();
     costs.open95 = open95.Cost();
     costs.grouped = grouped.Cost();
+    costs.dClearAtCapMs = cap95.TimeClearAtCap();
     return costs;
 }
 

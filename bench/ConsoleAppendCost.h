@@ -3,7 +3,8 @@
 // hidden with the text near empty, at half and at 95% of the size cap, and on
 // screen, with the messages the control's repaints need pumped after every line
 // as the monitor's message loop would; and hidden, with the lines of 64 senders
-// taken together in one insertion. The consoles take their lines in turns,
+// taken together in one insertion; and the clear that the cap sets off. The
+// consoles take their lines in turns,
 // so that the machine's other load falls on every figure alike.
 #pragma once
 
@@ -24,6 +25,8 @@ struct ConsoleAppendCosts
     AppendCost openEmpty; // on screen
     AppendCost open95;
     AppendCost grouped; // hidden, empty, kGroupLines lines per insertion: per line
+    // The line that finds the console past its cap: the clear, the banner and the line.
+    double dClearAtCapMs = 0;
 };
 
 // Lines per insertion of the grouped figure: as many as 64 hosts have waiting.
