@@ -42,6 +42,10 @@ bool ServeWindowWhileLoggerBusy()
 {
     if (!MainWindowLink().IsWindowThread())
         return false;
+    // The thread that holds the logger may be waiting at the line gate for this
+    // thread to handle its posted messages, which it does not do while it waits
+    // here: let that line through.
+    MainWindowLink().ReopenLineGate();
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kLoggerLockRetryMs, QS_SENDMESSAGE);

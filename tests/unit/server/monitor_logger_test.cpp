@@ -47,3 +47,34 @@ TEST(MonitorLogger, TheWindowsThreadWritingWhileAnotherLineWaitsForItDoesNotHang
     EXPECT_NE(std::string::npos, pWindow->Lines()[0].strText.find("another thread's line"));
     EXPECT_NE(std::string::npos, pWindow->Lines()[1].strText.find("the window thread's line"));
 }
+
+// The window's thread waiting for the logger opens the line gate: the thread that
+// holds the logger may be waiting there, for posted messages that the window's
+// thread does not handle meanwhile.
+TEST(MonitorLogger, TheWindowsThreadWaitingForTheLoggerLetsTheGatedLineThrough)
+{
+    ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", "ZOVLOGGER=1;ALL");
+    auto* const pLoggers = new Marvane::NativeLogging::LoggerSet; // left behind, as above
+    auto* const pWindow = new CRecordingWindow;
+    Marvane::NativeLogging::ILogger* pLogger = ConfigureMonitorLogging(*pLoggers, nullptr).logger;
+    ASSERT_NE(nullptr, pLogger);
+    MainWindowLink().Publish(pWindow->GetHwnd(), false);
+    HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD dwOwnLineMs = 0;
+    pWindow->Post([&] {
+        // A message waiting to be handled closes the gate.
+        ::PostMessageA(pWindow->GetHwnd(), WM_NULL, 0, 0);
+        MainWindowLink().LetPostedMessagesThrough();
+        std::thread([pLogger] { pLogger->Info(L"a gated line"); }).detach();
+        ::Sleep(200); // it holds the logger and waits at the gate
+        const DWORD dwStart = ::GetTickCount();
+        pLogger->Info(L"the window thread's line");
+        dwOwnLineMs = ::GetTickCount() - dwStart;
+        ::SetEvent(hDone);
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hDone, 10000));
+    MainWindowLink().Withdraw();
+    EXPECT_LT(dwOwnLineMs, 600u) << "the line waited out the gate";
+    ASSERT_EQ(2u, pWindow->Lines().size());
+    EXPECT_NE(std::string::npos, pWindow->Lines()[0].strText.find("a gated line"));
+}
