@@ -5,6 +5,7 @@
 #include "MainWindowLink.h"
 #include "MonitorGlobals.h"
 #include "PipeProtocol.h"
+#include "PipeSecurity.h"
 #include "ProcessPipeCommand.h"
 
 #include <atomic>
@@ -67,12 +68,15 @@ bool BecomeTheListener()
     return false;
 }
 
-// Every instance refuses clients from other machines (the pipe is local by definition).
+// Every instance refuses clients from other machines (the pipe is local by
+// definition) and any other user's process (see PipeSecurity.h).
 HANDLE CreatePipeInstance()
 {
+    static CPipeSecurity s_security; // built once, by the listener's first instance
     return ::CreateNamedPipeA(Protocol::kPipeName, Protocol::kPipeOpenMode,
                               Protocol::kPipeMode | PIPE_REJECT_REMOTE_CLIENTS, Protocol::kPipeMaxInstances,
-                              Protocol::kPipeBufferBytes, Protocol::kPipeBufferBytes, 0, nullptr);
+                              Protocol::kPipeBufferBytes, Protocol::kPipeBufferBytes, 0,
+                              s_security.Attributes());
 }
 
 bool WaitForClient(HANDLE hPipe)
@@ -120,10 +124,12 @@ bool ReadRequest(HANDLE hPipe, char (&request)[Protocol::kMaxRequestBytes + 1])
     return true;
 }
 
+// Closes this end without waiting for the client: the client can still read
+// what was written (the reply to its goodbye) and then finds the pipe broken.
+// FlushFileBuffers would wait until it has read, for ever for a client that
+// never reads, and DisconnectNamedPipe would throw the reply away.
 void ClosePipe(HANDLE hPipe)
 {
-    ::FlushFileBuffers(hPipe);
-    ::DisconnectNamedPipe(hPipe);
     ::CloseHandle(hPipe);
 }
 

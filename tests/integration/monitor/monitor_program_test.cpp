@@ -6,11 +6,15 @@
 #include "AppMonIds.h"
 #include "MessagePump.h"
 #include "MonitorProcess.h"
+#include "PipeProtocol.h"
 #include "Polling.h"
 #include "TestInstallation.h"
 #include "TestPipeClient.h"
 
 #include <gtest/gtest.h>
+
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <string>
@@ -245,6 +249,53 @@ TEST_F(MonitorProgramTest, WithoutDebugModeTheLastClientLeavingEndsTheMonitor)
 // The end that the last client's goodbye asks for is decided again when the
 // window acts on it: a client that registered while the window was busy (its
 // thread held here) keeps the monitor.
+// A client that says goodbye and never reads the reply, its handle still open,
+// holds no thread of the monitor: the monitor still ends after it.
+TEST_F(MonitorProgramTest, AGoodbyeWhoseReplyIsNeverReadStillEndsTheMonitor)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    CTestPipeClient client;
+    ASSERT_TRUE(client.Open());
+    ASSERT_EQ("SUCCESS", client.Transact("INIT;42|C:\\apps\\tool.exe|beta"));
+    ASSERT_TRUE(client.WriteRequest("TERMINATE;"));
+    EXPECT_TRUE(monitor.WaitForExit());
+}
+
+// The pipe admits the user and the system, nobody else (Windows' default lets
+// every account read it). Read back from an instance of the running monitor.
+TEST_F(MonitorProgramTest, ThePipeAdmitsOnlyTheUserAndTheSystem)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    HANDLE hPipe = INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            hPipe = ::CreateFileA(Protocol::kPipeName, READ_CONTROL, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            return hPipe != INVALID_HANDLE_VALUE;
+        },
+        5000));
+    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
+    PACL pDacl = nullptr;
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
+              ::GetSecurityInfo(hPipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &pDacl,
+                                nullptr, &pDescriptor));
+    char* pszSddl = nullptr;
+    ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorA(pDescriptor, SDDL_REVISION_1,
+                                                                     DACL_SECURITY_INFORMATION, &pszSddl,
+                                                                     nullptr));
+    const std::string strSddl = pszSddl;
+    ::LocalFree(pszSddl);
+    ::LocalFree(pDescriptor);
+    ::CloseHandle(hPipe);
+    EXPECT_EQ(2u, pDacl ? static_cast<unsigned>(pDacl->AceCount) : 0u) << strSddl;
+    EXPECT_NE(std::string::npos, strSddl.find(";;;SY)")) << strSddl;
+    EXPECT_EQ(std::string::npos, strSddl.find(";;;WD)")) << strSddl;
+    EXPECT_EQ(std::string::npos, strSddl.find(";;;AN)")) << strSddl;
+}
+
 TEST_F(MonitorProgramTest, AClientThatRegistersWhileTheEndWaitsForTheWindowKeepsTheMonitor)
 {
     CMonitorProcess monitor;
