@@ -39,8 +39,8 @@ CPipeSecurity::CPipeSecurity()
     // Protected: nothing inherited. Full access for the system and the user.
     const std::string strSddl = "D:P(A;;GA;;;SY)(A;;GA;;;" + strUser + ")";
     PSECURITY_DESCRIPTOR pDescriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(strSddl.c_str(), SDDL_REVISION_1, &pDescriptor,
-                                                                nullptr))
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(strSddl.c_str(), SDDL_REVISION_1,
+                                                                &pDescriptor, nullptr))
         return;
     m_attributes.nLength = sizeof(m_attributes);
     m_attributes.lpSecurityDescriptor = pDescriptor;

@@ -169,6 +169,12 @@ void ExitMonitorIfLastClientGone(CMainWindowLink* pMainFrame)
 
 } // namespace
 
+HANDLE PipeListenerSettledEvent()
+{
+    static const HANDLE s_hSettled = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return s_hSettled;
+}
+
 DWORD WINAPI PipeListenerProc(LPVOID pMainFrame)
 {
     CMainWindowLink* pLink = static_cast<CMainWindowLink*>(pMainFrame);
@@ -178,6 +184,8 @@ DWORD WINAPI PipeListenerProc(LPVOID pMainFrame)
     // (hidden, or with a tray icon) as a monitor that serves nobody. Two monitors
     // started at the same moment thus leave one, and it is never joined by the other.
     HANDLE hPipe = BecomeTheListener() ? CreatePipeInstance() : INVALID_HANDLE_VALUE;
+    if (const HANDLE hSettled = PipeListenerSettledEvent())
+        ::SetEvent(hSettled);
     if (hPipe == INVALID_HANDLE_VALUE)
     {
         if (pLink)

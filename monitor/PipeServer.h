@@ -23,6 +23,14 @@ constexpr char kPipeListenerMutexName[] = "Global\\ZOVLCMonPipe.Listener";
 // stop it: the hosts check who serves the instance they opened.
 DWORD WINAPI PipeListenerProc(LPVOID pMainFrame);
 
+// A manual-reset event, set once the first listener has created its first pipe
+// instance or given up. The monitor is findable by hosts only after that: a host
+// that finds a running monitor tries its pipe once, without waiting for it.
+HANDLE PipeListenerSettledEvent();
+// At most this long from the listener's start until the event is set: the wait
+// for the listener mutex, and more.
+constexpr DWORD kPipeListenerSettleMs = 5000;
+
 // Called once, on the main window's thread, as the monitor ends: from now on the
 // listener and the connection threads stop at their next step and wait for the
 // process to end (clients get no more replies); returns once none is in the

@@ -133,16 +133,10 @@ BOOL CTessalyApp::InitInstance()
     if (MayRegisterWithCom(IsRegistrationRun(m_lpCmdLine), m_strInstalledProgram))
         COleObjectFactory::UpdateRegistryAll(TRUE);
     COleObjectFactory::RegisterAll();
-    m_pAppMon = new (std::nothrow) CAppMon;
-    if (m_pAppMon)
-        m_pAppMon->RegisterAsActiveObject();
     // Nothing reads profile settings, so no registry key is chosen for them.
 
     if (IsRegistrationRun(m_lpCmdLine))
-    {
-        DeleteAppMon();
         return FALSE;
-    }
 
     CMainFrame* pFrame = new (std::nothrow) CMainFrame;
     if (!pFrame)
@@ -158,6 +152,15 @@ BOOL CTessalyApp::InitInstance()
     }
     pFrame->ShowWindow(SW_HIDE);
     pFrame->UpdateWindow();
+
+    // Into the running-object table once the pipe exists: a host that finds the
+    // monitor there tries its pipe once, so two hosts started together would
+    // otherwise lose the second one's announcement.
+    if (const HANDLE hSettled = PipeListenerSettledEvent())
+        ::WaitForSingleObject(hSettled, kPipeListenerSettleMs);
+    m_pAppMon = new (std::nothrow) CAppMon;
+    if (m_pAppMon)
+        m_pAppMon->RegisterAsActiveObject();
     return TRUE;
 }
 

@@ -7,6 +7,7 @@
 #include "MessagePump.h"
 #include "MonitorProcess.h"
 #include "PipeProtocol.h"
+#include "PipeServer.h"
 #include "Polling.h"
 #include "TestInstallation.h"
 #include "TestPipeClient.h"
@@ -263,6 +264,43 @@ TEST_F(MonitorProgramTest, AGoodbyeWhoseReplyIsNeverReadStillEndsTheMonitor)
     EXPECT_TRUE(monitor.WaitForExit());
 }
 
+// The monitor is findable in the running-object table only once its pipe exists:
+// a host that finds it there opens the pipe at once, without waiting for it. Here
+// the pipe comes a second late: the listener mutex is held that long.
+TEST_F(MonitorProgramTest, TheRunningMonitorIsFindableOnlyOnceItsPipeExists)
+{
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    HANDLE hListenerMutex = ::CreateMutexA(nullptr, TRUE, kPipeListenerMutexName);
+    ASSERT_NE(nullptr, hListenerMutex);
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start());
+    const DWORD dwStart = ::GetTickCount();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            if (hListenerMutex && ::GetTickCount() - dwStart > 1000)
+            {
+                ::ReleaseMutex(hListenerMutex);
+                ::CloseHandle(hListenerMutex);
+                hListenerMutex = nullptr;
+            }
+            IUnknown* pUnknown = nullptr;
+            if (FAILED(::GetActiveObject(CLSID_AppMon, nullptr, &pUnknown)) || !pUnknown)
+                return false;
+            pUnknown->Release();
+            return true;
+        },
+        15000, 1));
+    const HANDLE hPipe = ::CreateFileA(Protocol::kPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+    const DWORD dwError = ::GetLastError();
+    EXPECT_TRUE(hPipe != INVALID_HANDLE_VALUE || dwError == ERROR_PIPE_BUSY) << "error " << dwError;
+    if (hPipe != INVALID_HANDLE_VALUE)
+        ::CloseHandle(hPipe);
+    if (hListenerMutex)
+        ::CloseHandle(hListenerMutex);
+    ::CoUninitialize();
+}
+
 // The pipe admits the user and the system, nobody else (Windows' default lets
 // every account read it). Read back from an instance of the running monitor.
 TEST_F(MonitorProgramTest, ThePipeAdmitsOnlyTheUserAndTheSystem)
@@ -283,9 +321,8 @@ TEST_F(MonitorProgramTest, ThePipeAdmitsOnlyTheUserAndTheSystem)
               ::GetSecurityInfo(hPipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &pDacl,
                                 nullptr, &pDescriptor));
     char* pszSddl = nullptr;
-    ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorA(pDescriptor, SDDL_REVISION_1,
-                                                                     DACL_SECURITY_INFORMATION, &pszSddl,
-                                                                     nullptr));
+    ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorA(
+        pDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &pszSddl, nullptr));
     const std::string strSddl = pszSddl;
     ::LocalFree(pszSddl);
     ::LocalFree(pDescriptor);
