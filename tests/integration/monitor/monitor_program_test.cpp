@@ -247,9 +247,6 @@ TEST_F(MonitorProgramTest, WithoutDebugModeTheLastClientLeavingEndsTheMonitor)
     EXPECT_TRUE(monitor.WaitForExit());
 }
 
-// The end that the last client's goodbye asks for is decided again when the
-// window acts on it: a client that registered while the window was busy (its
-// thread held here) keeps the monitor.
 // A client that says goodbye and never reads the reply, its handle still open,
 // holds no thread of the monitor: the monitor still ends after it.
 TEST_F(MonitorProgramTest, AGoodbyeWhoseReplyIsNeverReadStillEndsTheMonitor)
@@ -333,6 +330,9 @@ TEST_F(MonitorProgramTest, ThePipeAdmitsOnlyTheUserAndTheSystem)
     EXPECT_EQ(std::string::npos, strSddl.find(";;;AN)")) << strSddl;
 }
 
+// The end that the last client's goodbye asks for is decided again when the
+// window acts on it: a client that registered while the window was busy (its
+// thread held here) keeps the monitor.
 TEST_F(MonitorProgramTest, AClientThatRegistersWhileTheEndWaitsForTheWindowKeepsTheMonitor)
 {
     CMonitorProcess monitor;
