@@ -19,7 +19,7 @@ esac
 
 "$root/scripts/bootstrap.sh"
 
-cannot_run_32="this machine cannot run 32-bit programs (the 32-bit Wine loader does not start: its kernel has no 32-bit support)"
+cannot_run_32="this machine cannot run 32-bit programs (the 32-bit Wine loader does not start here)"
 run32=no
 run64=no
 reason=""
