@@ -59,9 +59,7 @@ public:
             return;
         m_view.SetReadOnly(TRUE);
         m_view.PrintBanner();
-        const std::string filler(kFillerLineChars, 'x');
-        while (m_view.GetSavedLength() < nFillChars)
-            m_view.AppendLine(filler.c_str(), kLineColour);
+        FillTo(nFillChars);
         if (bOnScreen)
         {
             m_parent.ShowWindow(SW_SHOWNORMAL);
@@ -90,9 +88,7 @@ public:
     // clear, the banner and the line itself), in milliseconds.
     double TimeClearAtCap()
     {
-        const std::string filler(kFillerLineChars, 'x');
-        while (m_view.GetSavedLength() <= CChildView::kSizeCap)
-            m_view.AppendLine(filler.c_str(), kLineColour);
+        FillTo(CChildView::kSizeCap + 1);
         PumpMessages();
         const LONGLONG llStart = Counter();
         AppendOne(0);
@@ -145,6 +141,14 @@ private:
         for (int i = 0; i < m_nLinesPerAppend && i < kGroupLines; ++i)
             lines[i] = {m_lines[(nFirst + i) % kDistinctLines].c_str(), kLineColour};
         m_view.AppendLines(lines, static_cast<std::size_t>(m_nLinesPerAppend));
+    }
+
+    // Filler lines until the console holds at least nChars.
+    void FillTo(long nChars)
+    {
+        const std::string filler(kFillerLineChars, 'x');
+        while (m_view.GetSavedLength() < nChars)
+            m_view.AppendLine(filler.c_str(), kLineColour);
     }
 
     bool m_bOnScreen;

@@ -24,10 +24,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Creates the prefix of one bitness (TESSALY_WINE_ARCH) and gives it the project's
-# settings.
+# Creates the prefix of one bitness (32 or 64) and gives it the project's settings.
 prepare_prefix() {
-    . "$PROJECT_ROOT/scripts/env.sh"
+    tessaly_use_wine_arch "$1"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "bootstrap: creating $TESSALY_WINE_ARCH-bit Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
@@ -55,8 +54,8 @@ prepare_prefix() {
 }
 
 if tessaly_can_run_32bit; then
-    (TESSALY_WINE_ARCH=32 prepare_prefix)
+    (prepare_prefix 32)
 else
     echo "bootstrap: this machine cannot run 32-bit programs: no 32-bit Wine prefix"
 fi
-(TESSALY_WINE_ARCH=64 prepare_prefix)
+(prepare_prefix 64)

@@ -12,12 +12,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/env.sh"
 IFS=$'\t' read -r arch arch_text < <(tessaly_program_arch)
-export TESSALY_WINE_ARCH=$arch
+tessaly_use_wine_arch "$arch"
 build=$(tessaly_build_dir "$arch")
 out="$root/out/demo"
 
 run_in_wine() {
-    . "$root/scripts/env.sh"
     # Everything of this prefix ends with its wineserver: nothing stays running.
     trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
     wineserver -p

@@ -1,5 +1,6 @@
 # Sourced by every script that runs Wine: one project-local prefix per bitness,
-# no debug chatter, no Mono/Gecko download prompts.
+# no debug chatter, no Mono/Gecko download prompts. It selects the bitness that
+# TESSALY_WINE_ARCH names (tessaly_use_wine_arch changes it afterwards):
 #   TESSALY_WINE_ARCH=32 (default): the 32-bit prefix .wine-prefix/ (WINEARCH=win32),
 #                                   programs started by the 32-bit loader;
 #   TESSALY_WINE_ARCH=64:           the 64-bit prefix .wine-prefix64/ (WINEARCH=win64),
@@ -9,27 +10,32 @@
 _scripts_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 PROJECT_ROOT=$(cd "$_scripts_dir/.." && pwd)
 export PROJECT_ROOT
-export TESSALY_WINE_ARCH="${TESSALY_WINE_ARCH:-32}"
-case "$TESSALY_WINE_ARCH" in
-    32)
-        export WINEPREFIX="${TESSALY_WINEPREFIX:-$PROJECT_ROOT/.wine-prefix}"
-        export WINEARCH=win32
-        export WINE=/usr/lib/wine/wine
-        ;;
-    64)
-        export WINEPREFIX="${TESSALY_WINEPREFIX64:-$PROJECT_ROOT/.wine-prefix64}"
-        export WINEARCH=win64
-        export WINE=/usr/lib/wine/wine64
-        ;;
-    *)
-        echo "TESSALY_WINE_ARCH must be 32 or 64, not '$TESSALY_WINE_ARCH'" >&2
-        return 2 2>/dev/null || exit 2
-        ;;
-esac
-# Programs that Wine starts on its own (services, rundll32) use the same loader.
-export WINELOADER="$WINE"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Points everything that follows at the prefix and loader of one bitness (32 or 64).
+tessaly_use_wine_arch() {
+    case "$1" in
+        32)
+            export WINEPREFIX="${TESSALY_WINEPREFIX:-$PROJECT_ROOT/.wine-prefix}"
+            export WINEARCH=win32
+            export WINE=/usr/lib/wine/wine
+            ;;
+        64)
+            export WINEPREFIX="${TESSALY_WINEPREFIX64:-$PROJECT_ROOT/.wine-prefix64}"
+            export WINEARCH=win64
+            export WINE=/usr/lib/wine/wine64
+            ;;
+        *)
+            echo "TESSALY_WINE_ARCH must be 32 or 64, not '$1'" >&2
+            return 2
+            ;;
+    esac
+    export TESSALY_WINE_ARCH="$1"
+    # Programs that Wine starts on its own (services, rundll32) use the same loader.
+    export WINELOADER="$WINE"
+}
+tessaly_use_wine_arch "${TESSALY_WINE_ARCH:-32}" || { return 2 2>/dev/null || exit 2; }
 unset _scripts_dir
 
 # True when this machine runs 32-bit programs: tried, not configured. Where the

@@ -48,28 +48,36 @@ cmake -S "$root" -B "$root/build-native" -DCMAKE_BUILD_TYPE=Debug \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSANITIZE=ON -DFUZZ=ON >/dev/null
 cmake --build "$root/build-native" -j "$jobs"
 # The 32-bit build is made everywhere: it is the product.
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" >/dev/null
-cmake --build "$root/build" -j "$jobs"
-if [ $run64 = yes ]; then
-    cmake -S "$root" -B "$root/build64" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/x86_64-w64-mingw32.cmake" >/dev/null
-    cmake --build "$root/build64" -j "$jobs"
-fi
+build_windows() {
+    cmake -S "$root" -B "$(tessaly_build_dir "$1")" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+          -DCMAKE_TOOLCHAIN_FILE="$(tessaly_toolchain "$1")" >/dev/null
+    cmake --build "$(tessaly_build_dir "$1")" -j "$jobs"
+}
+build_windows 32
+[ $run64 = no ] || build_windows 64
 
-logs=$(mktemp -d)
-trap 'rm -rf "$logs"' EXIT
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 results=()
 failed_suites=0
-# Runs one suite, keeps its log for the summary: run_suite <name> <command...>
+passed=0
+failed=0
+# Runs one suite and notes its outcome and counts (ctest's closing line) for the
+# summary: run_suite <name> <command...>
 run_suite() {
     local name=$1; shift
     echo "== $name =="
     local rc=0
-    "$@" 2>&1 | tee "$logs/$name.log" || rc=$?
-    local counts
-    counts=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$logs/$name.log" | tail -n 1)
-    [ -n "$counts" ] || counts="no test summary"
+    "$@" 2>&1 | tee "$log" || rc=$?
+    local counts nFailed nTotal
+    counts=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+    if [ -n "$counts" ]; then
+        read -r nFailed _ _ _ _ nTotal <<<"$counts"
+        failed=$((failed + nFailed))
+        passed=$((passed + nTotal - nFailed))
+    else
+        counts="no test summary"
+    fi
     results+=("$name: $([ $rc -eq 0 ] && echo passed || echo FAILED) ($counts)")
     [ $rc -eq 0 ] || failed_suites=$((failed_suites + 1))
 }
@@ -78,27 +86,17 @@ xvfb() { xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@"; }
 run_suite "native tests (sanitizers; each fuzz target runs 30 s)" \
     ctest --test-dir "$root/build-native" --output-on-failure --timeout 300 -j "$jobs"
 if [ $run32 = yes ]; then
-    run_suite "Windows tests, 32-bit (Wine)" xvfb "$root/scripts/wine-ctest.sh" "$root/build"
+    run_suite "Windows tests, 32-bit (Wine)" xvfb "$root/scripts/wine-ctest.sh" "$(tessaly_build_dir 32)"
 else
     run_suite "32-bit binaries, checked statically" \
-        ctest --test-dir "$root/build/tests/static" --output-on-failure --timeout 120
+        ctest --test-dir "$(tessaly_build_dir 32)/tests/static" --output-on-failure --timeout 120
 fi
 if [ $run64 = yes ]; then
-    run_suite "Windows tests, 64-bit (Wine)" xvfb "$root/scripts/wine-ctest.sh" "$root/build64"
+    run_suite "Windows tests, 64-bit (Wine)" xvfb "$root/scripts/wine-ctest.sh" "$(tessaly_build_dir 64)"
 fi
 
 echo "== summary =="
 echo "$suites"
 for line in "${results[@]}"; do echo "  $line"; done
-passed=0
-failed=0
-for log in "$logs"/*.log; do
-    if summary=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1) && [ -n "$summary" ]; then
-        f=$(echo "$summary" | awk '{print $1}')
-        total=$(echo "$summary" | awk '{print $NF}')
-        failed=$((failed + f))
-        passed=$((passed + total - f))
-    fi
-done
 echo "$passed passed, $failed failed"
 [ $failed_suites -eq 0 ]

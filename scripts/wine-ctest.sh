@@ -5,8 +5,7 @@
 set -uo pipefail
 build_dir=$1; shift
 . "$(dirname "$0")/env.sh"
-TESSALY_WINE_ARCH=$(tessaly_pe_bitness "$build_dir/bin/Tessaly.exe")
-. "$(dirname "$0")/env.sh"
+tessaly_use_wine_arch "$(tessaly_pe_bitness "$build_dir/bin/Tessaly.exe")" || exit 2
 wineserver -p
 # Wine's own services must not inherit CTest's pipes, or CTest waits for them.
 "$WINE" wineboot </dev/null >/dev/null 2>&1

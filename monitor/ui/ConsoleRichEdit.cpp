@@ -108,10 +108,10 @@ void CConsoleRichEdit::InsertPiece(const char* pszPiece, std::size_t cchPiece, C
     // The format goes on the empty selection at the end, the insertion point, and
     // the inserted text takes it. No character position is computed, so the
     // control's two ways of counting a line end (one in positions, two in its
-    // text length) cannot shift the colour onto other text.
-    // Streamed in as plain text: the control reads text that begins like rich text
-    // ("{\rtf", "{\urtf") as RTF when it comes through EM_REPLACESEL, and a host's
-    // line must show as the text it is.
+    // text length) cannot shift the colour onto other text. The text is streamed
+    // in as plain text: through EM_REPLACESEL the control reads text that begins
+    // like rich text ("{\rtf", "{\urtf") as RTF, and a host's line must show as
+    // the text it is.
     SendMessage(EM_SETSEL, static_cast<WPARAM>(-1), -1);
     SetSelectionCharFormat(cf);
     PlainTextSource source = {pszPiece, cchPiece};
