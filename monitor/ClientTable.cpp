@@ -82,18 +82,6 @@ void RemoveClient(PipeConnection* pConnection)
     EraseRegistration(pConnection);
 }
 
-bool IsClientTableEmpty()
-{
-    CClientTableLock lock;
-    return g_clientTable.empty();
-}
-
-std::size_t ClientTableSize()
-{
-    CClientTableLock lock;
-    return g_clientTable.size();
-}
-
 bool BeginPipeExitRequest()
 {
     CClientTableLock lock;

@@ -45,8 +45,6 @@ enum class RegisterResult
 RegisterResult RegisterClient(std::int32_t lClientId, PipeConnection* pConnection);
 // Removes the connection's registration; none is no error.
 void RemoveClient(PipeConnection* pConnection);
-bool IsClientTableEmpty();
-std::size_t ClientTableSize();
 
 // The pipe server's side of the end. BeginPipeExitRequest: true when the table is
 // empty; the request is then noted, the caller sends the Exit command and calls

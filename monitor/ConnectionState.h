@@ -34,6 +34,5 @@ struct PipeConnection
     bool m_bRegistered = false;
     HANDLE m_hPipe = INVALID_HANDLE_VALUE;
     HANDLE m_hThread = nullptr;
-    bool m_bClosed = false;
     CMainWindowLink* m_pMainFrame = nullptr; // not owned
 };

@@ -50,12 +50,16 @@ void CConsoleLineQueue::HandOver(CWaitingLine& line)
 bool CConsoleLineQueue::Finish(CWaitingLine& line)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (line.m_state == CWaitingLine::State::kTaken)
+    const auto inAGroupToCome = [&line] {
+        return line.m_state == CWaitingLine::State::kTaken ||
+               (line.m_state == CWaitingLine::State::kWaiting && line.m_bDeferred);
+    };
+    if (inAGroupToCome())
     {
-        // Only when the message returned without being handled (its window went)
-        // while another message's group holds the line.
+        // The message returned while another message's group holds the line (its
+        // window went, or it arrived while that group was being appended).
         ++m_nSendersWaitingForGroup;
-        m_groupShown.wait(lock, [&line] { return line.m_state != CWaitingLine::State::kTaken; });
+        m_groupShown.wait(lock, [&inAGroupToCome] { return !inAGroupToCome(); });
         --m_nSendersWaitingForGroup;
     }
     switch (line.m_state)
@@ -91,19 +95,26 @@ CLineGroup CConsoleLineQueue::TakeWaiting(std::uintptr_t nClass, const char* psz
         group.m_bMessageLineShown = true;
         return group;
     }
-    group.m_pFirst = m_waiting.pFirst;
-    for (CWaitingLine* pLine = group.m_pFirst; pLine; pLine = pLine->m_pNext)
-    {
-        pLine->m_state = CWaitingLine::State::kTaken;
-        ++group.m_nLines;
-    }
-    m_waiting = CList();
+    TakeAllWaiting(group);
     if (CWaitingLine* pOwn = FindUnmatched(group.m_pFirst, nClass, pszText))
     {
         pOwn->m_bMatched = true;
         group.m_bMessageLineShown = true;
     }
     return group;
+}
+
+void CConsoleLineQueue::TakeAllWaiting(CLineGroup& group)
+{
+    group.m_pFirst = m_waiting.pFirst;
+    for (CWaitingLine* pLine = group.m_pFirst; pLine; pLine = pLine->m_pNext)
+    {
+        pLine->m_state = CWaitingLine::State::kTaken;
+        pLine->m_bDeferred = false;
+        ++group.m_nLines;
+    }
+    m_waiting = CList();
+    m_pAppending = group.m_pFirst;
 }
 
 void CConsoleLineQueue::MarkShown(CLineGroup& group)
@@ -118,6 +129,7 @@ void CConsoleLineQueue::MarkShown(CLineGroup& group)
             m_shown.PushBack(*pLine);
             pLine = pNext;
         }
+        m_pAppending = nullptr;
         bSendersWait = m_nSendersWaitingForGroup > 0;
     }
     // The lines now belong to the shown list.
@@ -125,6 +137,41 @@ void CConsoleLineQueue::MarkShown(CLineGroup& group)
     group.m_nLines = 0;
     if (bSendersWait)
         m_groupShown.notify_all();
+}
+
+bool CConsoleLineQueue::Defer(std::uintptr_t nClass, const char* pszText)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // Shown already, or in the group being appended (its lines are off both lists
+    // and chained from the first): nothing more to do than match it.
+    CWaitingLine* pLine = FindUnmatched(m_shown.pFirst, nClass, pszText);
+    if (!pLine && m_pAppending)
+        pLine = FindUnmatched(m_pAppending, nClass, pszText);
+    if (pLine)
+    {
+        pLine->m_bMatched = true;
+        return true;
+    }
+    pLine = FindUnmatched(m_waiting.pFirst, nClass, pszText);
+    if (!pLine)
+        return false;
+    pLine->m_bMatched = true;
+    pLine->m_bDeferred = true;
+    ++m_nDeferred;
+    return true;
+}
+
+CLineGroup CConsoleLineQueue::TakeDeferred()
+{
+    CLineGroup group;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_nDeferred == 0)
+        return group;
+    m_nDeferred = 0;
+    TakeAllWaiting(group);
+    // No message of its own: every line's message has been matched or is to come.
+    group.m_bMessageLineShown = true;
+    return group;
 }
 
 } // namespace Console

@@ -18,6 +18,12 @@
 // A line lives on its sender's stack and is known by its class and text pointer;
 // the sender's thread is held in Finish while the window's thread still reads
 // it. Free of windows.h: the window's part is the caller's.
+//
+// A console message that arrives while the window's thread is still appending a
+// group (something in the append pumped sent messages) must not append: its
+// lines would go in ahead of the rest of the group, and its own line, when the
+// group holds it, twice. It calls Defer instead, and the handler that is
+// appending takes the deferred lines with TakeDeferred once its group is in.
 #pragma once
 
 #include <condition_variable>
@@ -55,6 +61,8 @@ private:
     State m_state = State::kNew;
     // A console message has been matched to this line (each line is matched once).
     bool m_bMatched = false;
+    // Waiting, and promised to a handler that is appending: Finish waits for it.
+    bool m_bDeferred = false;
     CWaitingLine* m_pPrev = nullptr;
     CWaitingLine* m_pNext = nullptr;
 };
@@ -105,6 +113,15 @@ public:
     // The window's thread, once the group's lines are in the console.
     void MarkShown(CLineGroup& group);
 
+    // The window's thread, on a console message that arrives while it appends a
+    // group: matches the message's line and leaves it to the appending handler.
+    // false when the line is not in the queue (a sender without the queue): the
+    // caller must keep the text itself.
+    bool Defer(std::uintptr_t nClass, const char* pszText);
+    // The appending handler, after MarkShown: every waiting line when a deferred
+    // one is among them (their messages have returned), else nothing.
+    CLineGroup TakeDeferred();
+
 private:
     struct CList
     {
@@ -114,6 +131,8 @@ private:
         void Remove(CWaitingLine& line);
     };
     // The first line of the list for (nClass, pszText) that no message has matched yet.
+    // Moves every waiting line into the group, in order (under m_mutex).
+    void TakeAllWaiting(CLineGroup& group);
     static CWaitingLine* FindUnmatched(CWaitingLine* pFirst, std::uintptr_t nClass, const char* pszText);
 
     std::mutex m_mutex;
@@ -121,6 +140,8 @@ private:
     CList m_waiting;
     CList m_shown;
     int m_nSendersWaitingForGroup = 0;
+    int m_nDeferred = 0;                   // deferred lines still waiting
+    CWaitingLine* m_pAppending = nullptr; // the taken group's first line, until MarkShown
 };
 
 } // namespace Console

@@ -6,6 +6,15 @@
 namespace
 {
 
+#ifdef TESSALY_LINES_ONE_BY_ONE
+// The benchmark's second monitor compiles this file itself with the switch: every
+// line goes to the window by itself, as its own insertion, to measure what the
+// queue gains.
+constexpr bool kQueueLines = false;
+#else
+constexpr bool kQueueLines = true;
+#endif
+
 class CCriticalSectionLock
 {
 public:
@@ -20,15 +29,13 @@ private:
 
 } // namespace
 
-CMainWindowLink::CMainWindowLink() : m_hLineGate(::CreateEventA(nullptr, TRUE, TRUE, nullptr))
+CMainWindowLink::CMainWindowLink()
 {
     ::InitializeCriticalSection(&m_lock);
 }
 
 CMainWindowLink::~CMainWindowLink()
 {
-    if (m_hLineGate)
-        ::CloseHandle(m_hLineGate);
     ::DeleteCriticalSection(&m_lock);
 }
 
@@ -51,7 +58,7 @@ void CMainWindowLink::Withdraw()
     CCriticalSectionLock lock(m_lock);
     m_hWnd = nullptr;
     // Nobody would reopen it now; waiting senders find no window and drop their lines.
-    OpenLineGate();
+    m_lineGate.Open();
 }
 
 HWND CMainWindowLink::GetWindow() const
@@ -85,11 +92,9 @@ bool CMainWindowLink::SendConsoleLine(int nColourClass, const char* pszText) con
     HWND hWnd = GetWindowAndThread(&dwWindowThreadId);
     if (!hWnd)
         return false;
-    // The window's own thread (the monitor's logger) must not wait for itself. An
-    // open gate costs a flag read; a line that slips past as it closes is harmless.
-    if (m_bLineGateClosed.load() && dwWindowThreadId != ::GetCurrentThreadId())
+    // The window's own thread (the monitor's logger) must not wait for itself.
+    if (dwWindowThreadId != ::GetCurrentThreadId() && m_lineGate.Pass())
     {
-        ::WaitForSingleObject(m_hLineGate, kLineGateWaitMs);
         hWnd = GetWindowAndThread(&dwWindowThreadId); // it may have gone while the gate was closed
         if (!hWnd)
             return false;
@@ -98,7 +103,7 @@ bool CMainWindowLink::SendConsoleLine(int nColourClass, const char* pszText) con
     const LPARAM lParam = reinterpret_cast<LPARAM>(pszText);
     // On the window's own thread the message is a call: there is nothing to wait
     // for, and so nothing to group.
-    if (!m_bQueueLines || dwWindowThreadId == ::GetCurrentThreadId())
+    if (!kQueueLines || dwWindowThreadId == ::GetCurrentThreadId())
     {
         ::SendMessageA(hWnd, g_uAppMonUpdateMessage, wParam, lParam);
         return true;
@@ -119,40 +124,6 @@ bool CMainWindowLink::SendExitCommand() const
         return false;
     ::SendMessageA(hWnd, WM_COMMAND, ID_EXIT_MONITOR, 0);
     return true;
-}
-
-void CMainWindowLink::LetPostedMessagesThrough()
-{
-    // Looking at the queue after every line, and closing the gate for whatever
-    // happens to be posted, cost a sixth of the line rate; a posted message waits
-    // at most one interval longer this way.
-    const DWORD dwNow = ::GetTickCount();
-    if (dwNow - m_dwLastQueueLook < kQueueLookIntervalMs)
-        return;
-    m_dwLastQueueLook = dwNow;
-    if (HIWORD(::GetQueueStatus(QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) == 0)
-        return;
-    CCriticalSectionLock lock(m_lock);
-    if (!m_hWnd || m_bLineGateClosed || !m_hLineGate)
-        return;
-    // Posted behind the waiting messages, it arrives once they have been handled.
-    if (!::PostMessageA(m_hWnd, WM_REOPENLINEGATE, 0, 0))
-        return;
-    m_bLineGateClosed = true;
-    ::ResetEvent(m_hLineGate);
-}
-
-void CMainWindowLink::ReopenLineGate()
-{
-    CCriticalSectionLock lock(m_lock);
-    OpenLineGate();
-}
-
-void CMainWindowLink::OpenLineGate()
-{
-    m_bLineGateClosed = false;
-    if (m_hLineGate)
-        ::SetEvent(m_hLineGate);
 }
 
 void CMainWindowLink::RequestExit()

@@ -5,12 +5,7 @@
 // object that is gone and never blocks the UI thread's withdrawal. A line sent
 // while no window is published is dropped.
 //
-// Lines also pass a gate that the window closes while messages posted to its
-// thread are waiting. A thread handles every sent message before any posted one,
-// so a steady stream of lines from many connections would otherwise starve the
-// posted ones for as long as the stream lasts: the Exit command of the menus and
-// the COM calls that reach the monitor's automation object (and with them every
-// client that is starting).
+// Lines pass the link's line gate first (see CLineGate).
 //
 // A line sent from another thread waits in the link's line queue while its
 // message is on its way, so that the window can append every waiting line at
@@ -18,6 +13,7 @@
 #pragma once
 
 #include "ConsoleLineQueue.h"
+#include "LineGate.h"
 
 #include <windows.h>
 
@@ -45,20 +41,12 @@ public:
     // Hands one console line (colour class, NUL-terminated ANSI text) to the
     // window with the registered console message and waits until it is shown.
     // false when no window is published (the line is dropped). Waits at the line
-    // gate first (at most kLineGateWaitMs), unless called on the window's thread.
+    // gate first, unless called on the window's thread.
     bool SendConsoleLine(int nColourClass, const char* pszText) const;
     // The lines that senders have handed over, for the window's thread.
     Console::CConsoleLineQueue& Lines() const { return m_lines; }
-    // Off: every line goes to the window by itself, as its own insertion (only
-    // for measuring what the queue gains). Set before any line is sent.
-    void SetLineQueueing(bool bQueue) { m_bQueueLines = bQueue; }
-    // The window's thread, after it has shown a line: when messages posted to it
-    // are waiting (looked at every kQueueLookIntervalMs), closes the line gate and
-    // posts WM_REOPENLINEGATE behind them.
-    void LetPostedMessagesThrough();
-    // The window's thread, on WM_REOPENLINEGATE: the posted messages ahead of it
-    // have been handled.
-    void ReopenLineGate();
+    // The gate that lines pass; the window's thread closes and opens it.
+    CLineGate& LineGate() { return m_lineGate; }
     // Sends the Exit command to the window. false when none is published.
     bool SendExitCommand() const;
     // Posts the Exit command, whatever the mode, without waiting for the window.
@@ -66,22 +54,12 @@ public:
     // Publish, so it cannot be lost to a window that is still being created.
     void RequestExit();
 
-    // A sender never waits longer than this at a closed gate, whatever happens.
-    static constexpr DWORD kLineGateWaitMs = 1000;
-    // The window looks for waiting posted messages at most this often.
-    static constexpr DWORD kQueueLookIntervalMs = 50;
-
 private:
-    void OpenLineGate();
-
     HWND GetWindowAndThread(DWORD* pdwThreadId) const;
 
     mutable CRITICAL_SECTION m_lock;
     mutable Console::CConsoleLineQueue m_lines;
-    bool m_bQueueLines = true;
-    HANDLE m_hLineGate;                         // manual-reset event, set while the gate is open
-    std::atomic<bool> m_bLineGateClosed{false}; // changed under m_lock, read without it
-    DWORD m_dwLastQueueLook = 0;                // the window's thread only
+    CLineGate m_lineGate;
     HWND m_hWnd = nullptr;
     std::atomic<DWORD> m_dwWindowThreadId{0};
     bool m_bDebugMode = false;

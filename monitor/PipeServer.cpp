@@ -140,8 +140,6 @@ void DestroyConnection(PipeConnection* pConnection)
 {
     CClientTableLock lock;
     RemoveClient(pConnection);
-    pConnection->m_bClosed = true;
-    pConnection->m_hPipe = INVALID_HANDLE_VALUE;
     ::CloseHandle(pConnection->m_hThread);
     delete pConnection;
 }

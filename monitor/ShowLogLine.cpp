@@ -45,7 +45,7 @@ bool ServeWindowWhileLoggerBusy()
     // The thread that holds the logger may be waiting at the line gate for this
     // thread to handle its posted messages, which it does not do while it waits
     // here: let that line through.
-    MainWindowLink().ReopenLineGate();
+    MainWindowLink().LineGate().Open();
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kLoggerLockRetryMs, QS_SENDMESSAGE);

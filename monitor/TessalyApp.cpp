@@ -67,11 +67,6 @@ CTessalyApp::CTessalyApp()
     g_hMonitorMutex = ::CreateMutexA(nullptr, FALSE, Protocol::kMonitorMutexName);
     LoadInstallPaths();
     ConfigureLogging();
-#ifdef TESSALY_LINES_ONE_BY_ONE
-    // The benchmark's second monitor, built from the same sources: every line is
-    // its own insertion, to compare with the lines taken together.
-    MainWindowLink().SetLineQueueing(false);
-#endif
 }
 
 // Catalogue path and section from the registry's installation location, and the

@@ -59,8 +59,6 @@ public:
     // to date by AppendText and ClearText, the only changes a read-only console
     // sees, so that no one has to ask the control.
     long GetSavedLength() const { return m_nSavedLength; }
-    // Paints now what appended text is waiting to be painted.
-    void FlushRepaint();
 
     // Remembers the style, for the control that replaces this one at a clear.
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) override;
@@ -107,6 +105,8 @@ private:
     int VerticalScrollPos(BOOL* pbAtEnd) const;
     // Stops painting until the repaint timer (only while the window is on screen).
     void DeferRepaint();
+    // Paints now what appended text is waiting to be painted.
+    void FlushRepaint();
     // Puts a new, empty control in this one's place; FALSE (nothing changed) when
     // it cannot be created.
     BOOL ReplaceWithEmptyControl();

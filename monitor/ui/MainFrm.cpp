@@ -128,18 +128,47 @@ LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
     if (lParam == 0)
         return 0;
     const char* pszText = reinterpret_cast<const char*>(lParam);
+    Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
+    if (m_bAppendingLines)
+    {
+        // Something in the append below let sent messages in (a modal loop, a
+        // message box): this line goes in after the lines being appended.
+        if (!lines.Defer(wParam, pszText))
+            m_heldLines.emplace_back(wParam, pszText); // its sender does not wait for it
+        return 0;
+    }
+    m_bAppendingLines = TRUE;
     // The lines waiting went over to this thread before this message was handled:
     // the console's order is the order of handing over.
-    Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
     Console::CLineGroup group = lines.TakeWaiting(wParam, pszText);
     if (group.Size() == 0 && !group.MessageLineShown())
         m_wndView.AppendLine(pszText, Console::ColourOfClass(wParam)); // a sender without the queue
     else if (group.Size() > 0)
         AppendGroup(group, wParam, pszText);
     lines.MarkShown(group);
+    AppendDeferredLines();
+    m_bAppendingLines = FALSE;
     // Lines from many clients must not keep the Exit command and COM calls waiting.
-    MainWindowLink().LetPostedMessagesThrough();
+    MainWindowLink().LineGate().LetPostedMessagesThrough(m_hWnd);
     return 0;
+}
+
+void CMainFrame::AppendDeferredLines()
+{
+    Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
+    for (;;)
+    {
+        Console::CLineGroup deferred = lines.TakeDeferred();
+        std::vector<std::pair<WPARAM, std::string>> held;
+        held.swap(m_heldLines);
+        if (deferred.Size() == 0 && held.empty())
+            return;
+        if (deferred.Size() > 0)
+            AppendGroup(deferred, 0, nullptr);
+        lines.MarkShown(deferred);
+        for (const auto& line : held)
+            m_wndView.AppendLine(line.second.c_str(), Console::ColourOfClass(line.first));
+    }
 }
 
 void CMainFrame::AppendGroup(const Console::CLineGroup& group, WPARAM wParam, const char* pszText)
@@ -162,7 +191,7 @@ void CMainFrame::AppendGroup(const Console::CLineGroup& group, WPARAM wParam, co
 
 LRESULT CMainFrame::OnReopenLineGate(WPARAM, LPARAM)
 {
-    MainWindowLink().ReopenLineGate();
+    MainWindowLink().LineGate().Open();
     return 0;
 }
 

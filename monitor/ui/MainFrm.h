@@ -20,6 +20,10 @@
 #include "FrameWnd.h"
 #include "SystemTray.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 class CMainFrame : public CFrameWnd
 {
     DECLARE_DYNAMIC(CMainFrame)
@@ -61,4 +65,11 @@ private:
     static constexpr std::size_t kMaxLinesPerAppend = 64;
     // The group's lines, then the message's own unless it was among them.
     void AppendGroup(const Console::CLineGroup& group, WPARAM wParam, const char* pszText);
+    // The lines of console messages that arrived while lines were being
+    // appended, until none is left.
+    void AppendDeferredLines();
+
+    BOOL m_bAppendingLines = FALSE;
+    // Lines of senders without the queue that arrived while lines were being appended.
+    std::vector<std::pair<WPARAM, std::string>> m_heldLines;
 };

@@ -25,6 +25,7 @@
 #include "Polling.h"
 #include "Processes.h"
 #include "ClientTable.h"
+#include "ClientTableProbe.h"
 
 #include <windows.h>
 

@@ -2,9 +2,11 @@
 // down the text), line ends inside a text, empty lines, the banner with and
 // without a catalogue, the size cap on both sides of 800,000 characters, and the
 // console's own count of its length against the control's; the same for lines
-// that go in together as one group.
+// that go in together as one group, and lines whose messages arrive while an
+// insertion lets sent messages in.
 #include "ConsoleColours.h"
 #include "ConsoleTestSupport.h"
+#include "MainWindowLink.h"
 #include "MonitorGlobals.h"
 #include "TestCatalogue.h"
 #include "resource.h"
@@ -12,8 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -337,5 +341,62 @@ TEST(ConsoleGroup, ACapCrossedInsideAGroupClearsRightBeforeTheFirstLineOverIt)
     EXPECT_TRUE(RangeHasColour(window.ViewHwnd(), 0, nBannerPositions, kDarkRed));
     EXPECT_TRUE(RangeHasColour(window.ViewHwnd(), nBannerPositions, nBannerPositions + 19, kTeal));
     EXPECT_TRUE(RangeHasColour(window.ViewHwnd(), nBannerPositions + 19, nBannerPositions + 38, kOrangeRed));
+    EXPECT_TRUE(CountAgrees(window));
+}
+
+namespace
+{
+
+// A control procedure that, at the first insertion, lets in a line sent by
+// another thread and sends one of its own, as a modal loop or a message box
+// inside the insertion would.
+WNDPROC g_pfnViewProc = nullptr;
+HWND g_hReenteredFrame = nullptr;
+std::atomic<bool> g_bOtherThreadSending{false};
+std::thread g_otherSender;
+
+LRESULT CALLBACK ReenteringViewProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == EM_STREAMIN && g_hReenteredFrame)
+    {
+        const HWND hFrame = g_hReenteredFrame;
+        g_hReenteredFrame = nullptr;
+        g_otherSender = std::thread([] {
+            g_bOtherThreadSending = true;
+            MainWindowLink().SendConsoleLine(2, "second, from another thread");
+        });
+        const DWORD dwStart = ::GetTickCount();
+        while (::GetTickCount() - dwStart < 5000)
+        {
+            if (g_bOtherThreadSending && HIWORD(::GetQueueStatus(QS_SENDMESSAGE)))
+            {
+                MSG msg;
+                ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+                break;
+            }
+            ::Sleep(1);
+        }
+        ::SendMessageA(hFrame, g_uAppMonUpdateMessage, 3, reinterpret_cast<LPARAM>("third, from within"));
+    }
+    return ::CallWindowProcA(g_pfnViewProc, hWnd, uMsg, wParam, lParam);
+}
+
+} // namespace
+
+TEST(ConsoleReentry, LinesArrivingDuringAnInsertionFollowItOnceEachInOrder)
+{
+    CConsoleWindow window;
+    ASSERT_NE(nullptr, window.Frame());
+    const HWND hView = window.ViewHwnd();
+    const std::string before = ConsoleText(hView);
+    g_pfnViewProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReenteringViewProc)));
+    g_hReenteredFrame = window.Hwnd();
+
+    window.Send(0, "first");
+    g_otherSender.join();
+    ::SetWindowLongPtrA(hView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pfnViewProc));
+
+    EXPECT_EQ(before + "first\r\nsecond, from another thread\r\nthird, from within\r\n", ConsoleText(hView));
     EXPECT_TRUE(CountAgrees(window));
 }

@@ -63,13 +63,13 @@ private:
         if (pThis && message == g_uAppMonUpdateMessage)
         {
             ++pThis->m_nLines;
-            pThis->m_link.LetPostedMessagesThrough();
+            pThis->m_link.LineGate().LetPostedMessagesThrough(hWnd);
             return 0;
         }
         if (pThis && message == WM_REOPENLINEGATE)
         {
             if (pThis->m_bReopen)
-                pThis->m_link.ReopenLineGate();
+                pThis->m_link.LineGate().Open();
             return 0;
         }
         if (pThis && message == WM_COMMAND && LOWORD(wParam) == ID_EXIT_MONITOR)
@@ -178,7 +178,7 @@ TEST(LineGate, APostedExitCommandIsHandledPromptlyWhileLinesFloodTheWindow)
     std::printf("posted command handled after %ld ms, %ld lines shown\n", nLatency, window.Lines());
     EXPECT_GE(nLatency, 0) << "the posted command waited for more than 3 s";
     EXPECT_LT(nLatency, 500) << "ms until the posted command was handled";
-    EXPECT_LT(window.OwnLineMs(), static_cast<DWORD>(CMainWindowLink::kLineGateWaitMs / 2))
+    EXPECT_LT(window.OwnLineMs(), static_cast<DWORD>(CLineGate::kWaitMs / 2))
         << "the window's own thread waited at the gate";
     const long nLinesBefore = window.Lines();
     ::Sleep(200);
@@ -207,7 +207,7 @@ TEST(LineGate, SendersWaitingAtAClosedGateDropTheirLinesOnceTheWindowIsWithdrawn
     link.Withdraw();
     const DWORD dwStart = ::GetTickCount();
     flood.Stop();
-    EXPECT_LT(::GetTickCount() - dwStart, CMainWindowLink::kLineGateWaitMs / 2)
+    EXPECT_LT(::GetTickCount() - dwStart, CLineGate::kWaitMs / 2)
         << "ms until every sender stopped";
     EXPECT_GT(flood.Dropped(), 0);
 }

@@ -2,6 +2,7 @@
 // byte, clean-up after broken clients, oversize and empty messages, shared ids,
 // self-termination and debug mode, and many clients at once.
 #include "ClientTable.h"
+#include "ClientTableProbe.h"
 #include "MainWindowLink.h"
 #include "MonitorGlobals.h"
 #include "PipeServer.h"

@@ -1,6 +1,7 @@
 // What the monitor does with each request: registration, the goodbye notes with
 // and without a catalogue, the colour classes, the logger gate, the reply.
 #include "ClientTable.h"
+#include "ClientTableProbe.h"
 #include "ConnectionState.h"
 #include "MainWindowLink.h"
 #include "MonitorGlobals.h"
