@@ -8,10 +8,29 @@
 HANDLE g_hClientTableMutex = nullptr;
 HANDLE g_hMonitorMutex = nullptr;
 UINT g_uAppMonUpdateMessage = 0;
-// Constructed before, and destroyed after, objects of default priority: the
-// application object, a static object elsewhere, fills them in its constructor.
-std::string g_strMessageFile __attribute__((init_priority(1000)));
-std::string g_strMessageSection __attribute__((init_priority(1000)));
+namespace
+{
+
+// Holds a T that is made like any static object but never destroyed.
+template <class T>
+union NeverDestroyed
+{
+    NeverDestroyed() : value() {}
+    ~NeverDestroyed() {}
+    T value;
+};
+
+// Made before objects of default priority (the application object, a static
+// object elsewhere, fills them in its constructor) and never destroyed: a
+// connection thread still at work when the process ends (it is killed only after
+// the static objects are gone) may yet look a text up.
+NeverDestroyed<std::string> s_messageFile __attribute__((init_priority(1000)));
+NeverDestroyed<std::string> s_messageSection __attribute__((init_priority(1000)));
+
+} // namespace
+
+std::string& g_strMessageFile = s_messageFile.value;
+std::string& g_strMessageSection = s_messageSection.value;
 Marvane::NativeLogging::ZOVLogger* g_pLogger = nullptr;
 ClientTable g_clientTable __attribute__((init_priority(1000)));
 

@@ -18,8 +18,8 @@ class CMainWindowLink;
 extern HANDLE g_hClientTableMutex;  // unnamed; guards g_clientTable
 extern HANDLE g_hMonitorMutex;      // "ZOVQUORRA": only for client libraries to wait on
 extern UINT g_uAppMonUpdateMessage; // "ZOV_APPMON_UPD"
-extern std::string g_strMessageFile;
-extern std::string g_strMessageSection;
+extern std::string& g_strMessageFile; // the catalogue; never destroyed
+extern std::string& g_strMessageSection;
 extern Marvane::NativeLogging::ZOVLogger* g_pLogger;
 extern ClientTable g_clientTable;
 
