@@ -5,12 +5,13 @@
 #include "MainWindowLink.h"
 #include "MonitorGlobals.h"
 #include "PipeProtocol.h"
-#include "PipeSecurity.h"
+#include "ObjectSecurity.h"
 #include "ProcessPipeCommand.h"
 
 #include <atomic>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace
 {
@@ -54,29 +55,51 @@ void EndWork()
 // until its process is gone.
 constexpr DWORD kListenerMutexGraceMs = 3000;
 
-// Takes the listener mutex for good; false when another monitor's listener keeps it.
-// An owner that died leaves it abandoned, which counts as taken.
-bool BecomeTheListener()
+// Built once, by the listener, before any connection thread exists.
+CUserObjectSecurity& ObjectSecurity()
 {
-    const HANDLE hMutex = ::CreateMutexA(nullptr, FALSE, kPipeListenerMutexName);
+    static CUserObjectSecurity s_security;
+    return s_security;
+}
+
+std::atomic<ListenerOutcome> g_listenerOutcome{ListenerOutcome::kServing};
+std::atomic<DWORD> g_dwListenerError{ERROR_SUCCESS};
+
+// Takes the listener mutex for good. An owner that died leaves it abandoned,
+// which counts as taken. The mutex is the user's: one that another user's process
+// made under its name (or keeps from this user) is not a monitor's.
+ListenerOutcome BecomeTheListener()
+{
+    CUserObjectSecurity& security = ObjectSecurity();
+    const std::string strName = ListenerMutexName();
+    const HANDLE hMutex = ::CreateMutexA(security.Attributes(), FALSE, strName.c_str());
+    const DWORD dwError = ::GetLastError();
     if (!hMutex)
-        return false;
+    {
+        g_dwListenerError = dwError;
+        return dwError == ERROR_ACCESS_DENIED ? ListenerOutcome::kLockHeldByAnotherUser
+                                              : ListenerOutcome::kNoPipe;
+    }
+    if (dwError == ERROR_ALREADY_EXISTS && !security.IsOwnedByUser(hMutex))
+    {
+        ::CloseHandle(hMutex);
+        return ListenerOutcome::kLockHeldByAnotherUser;
+    }
     const DWORD dwWait = ::WaitForSingleObject(hMutex, kListenerMutexGraceMs);
     if (dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED)
-        return true; // owned by this thread until the process ends; the handle goes with it
+        return ListenerOutcome::kServing; // owned by this thread until the process ends; the handle goes with it
     ::CloseHandle(hMutex);
-    return false;
+    return ListenerOutcome::kAnotherMonitorServes;
 }
 
 // Every instance refuses clients from other machines (the pipe is local by
-// definition) and any other user's process (see PipeSecurity.h).
+// definition) and any other user's process (see ObjectSecurity.h).
 HANDLE CreatePipeInstance()
 {
-    static CPipeSecurity s_security; // built once, by the listener's first instance
     return ::CreateNamedPipeA(Protocol::kPipeName, Protocol::kPipeOpenMode,
                               Protocol::kPipeMode | PIPE_REJECT_REMOTE_CLIENTS, Protocol::kPipeMaxInstances,
                               Protocol::kPipeBufferBytes, Protocol::kPipeBufferBytes, 0,
-                              s_security.Attributes());
+                              ObjectSecurity().Attributes());
 }
 
 bool WaitForClient(HANDLE hPipe)
@@ -167,6 +190,18 @@ void ExitMonitorIfLastClientGone(CMainWindowLink* pMainFrame)
 
 } // namespace
 
+std::string ListenerMutexName()
+{
+    return std::string(kPipeListenerMutexPrefix) + ObjectSecurity().UserSid();
+}
+
+ListenerOutcome PipeListenerOutcome(DWORD* pdwError)
+{
+    if (pdwError)
+        *pdwError = g_dwListenerError.load();
+    return g_listenerOutcome.load();
+}
+
 HANDLE PipeListenerSettledEvent()
 {
     static const HANDLE s_hSettled = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -181,7 +216,18 @@ DWORD WINAPI PipeListenerProc(LPVOID pMainFrame)
     // self-termination. It ends now, in debug mode too, instead of staying on
     // (hidden, or with a tray icon) as a monitor that serves nobody. Two monitors
     // started at the same moment thus leave one, and it is never joined by the other.
-    HANDLE hPipe = BecomeTheListener() ? CreatePipeInstance() : INVALID_HANDLE_VALUE;
+    ListenerOutcome outcome = BecomeTheListener();
+    HANDLE hPipe = INVALID_HANDLE_VALUE;
+    if (outcome == ListenerOutcome::kServing)
+    {
+        hPipe = CreatePipeInstance();
+        if (hPipe == INVALID_HANDLE_VALUE)
+        {
+            g_dwListenerError = ::GetLastError();
+            outcome = ListenerOutcome::kNoPipe;
+        }
+    }
+    g_listenerOutcome = outcome;
     if (const HANDLE hSettled = PipeListenerSettledEvent())
         ::SetEvent(hSettled);
     if (hPipe == INVALID_HANDLE_VALUE)

@@ -6,17 +6,36 @@
 
 #include <windows.h>
 
-// One monitor per computer serves the pipe: its listener thread owns this mutex for
-// as long as it runs, and a monitor that dies leaves it abandoned, free for the
-// next. Machine-wide, as the pipe's name is.
-constexpr char kPipeListenerMutexName[] = "Global\\ZOVLCMonPipe.Listener";
+#include <string>
+
+// One monitor serves the pipe: its listener thread owns the listener mutex for as
+// long as it runs, and a monitor that dies leaves it abandoned, free for the
+// next. The mutex is the user's (see ObjectSecurity.h), under a name that holds
+// the user's SID, so that no process of another user can make it first and shut
+// the user's monitors out; another user's monitor cannot serve the pipe anyway,
+// whose instances admit only their user.
+constexpr char kPipeListenerMutexPrefix[] = "Global\\ZOVLCMonPipe.Listener.";
+// The name for the process's user.
+std::string ListenerMutexName();
+
+// How the listener started: serving, or why it cannot serve.
+enum class ListenerOutcome
+{
+    kServing,
+    kAnotherMonitorServes,  // the mutex stayed taken by another monitor of the user
+    kLockHeldByAnotherUser, // the mutex's name is held by another user's process
+    kNoPipe,                // the mutex or the first pipe instance could not be made
+};
+// Known once the settled event is set; *pdwError: the system's error, if any.
+ListenerOutcome PipeListenerOutcome(DWORD* pdwError);
 
 // Listener thread entry; the parameter is the CMainWindowLink* of the main window
 // (or null). Returns 0 only when its first pipe instance cannot be created; a
 // later instance that fails is tried again every quarter second. Only one listener on
 // the computer serves the pipe: it owns a machine-wide mutex for as long as it
-// runs. When another monitor's listener keeps that mutex for three seconds, or the
-// first instance cannot be created, the listener asks the window to exit
+// runs. When another monitor's listener keeps that mutex for three seconds, another
+// user's process holds its name, or the first instance cannot be created, the
+// listener notes why (PipeListenerOutcome) and asks the window to exit
 // (CMainWindowLink::RequestExit, in any mode, delivered once the window is
 // published) and returns. Instances of the pipe that other processes hold (those
 // of a monitor that has gone, still held by its hosts, or a squatter's) do not

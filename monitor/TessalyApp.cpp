@@ -39,6 +39,34 @@ bool IsRegistrationRun(const char* pszCommandLine)
            (lstrcmpiA(pszCommandLine, "/Register") == 0 || lstrcmpiA(pszCommandLine, "-Register") == 0);
 }
 
+// Exit codes of a monitor that could not serve the pipe (0: it served, or never
+// had to), and what it tells the user in debug mode.
+struct ListenerFailure
+{
+    ListenerOutcome outcome;
+    int nExitCode;
+    const char* pszText;
+};
+constexpr ListenerFailure kListenerFailures[] = {
+    {ListenerOutcome::kAnotherMonitorServes, 2,
+     "Another copy of the monitor keeps the pipe and did not give it up within 3 seconds, so this one ends.\n"
+     "If no console shows your programs' lines, that copy has stopped answering: end Tessaly.exe in the "
+     "Task Manager and start your program again."},
+    {ListenerOutcome::kLockHeldByAnotherUser, 3,
+     "The monitor cannot serve: the name of its pipe lock is held by a process of another user."},
+    {ListenerOutcome::kNoPipe, 4, "The monitor cannot serve: its pipe could not be created."},
+};
+
+const ListenerFailure* FindListenerFailure(ListenerOutcome outcome)
+{
+    for (const ListenerFailure& failure : kListenerFailures)
+    {
+        if (failure.outcome == outcome)
+            return &failure;
+    }
+    return nullptr;
+}
+
 bool AnotherMonitorRuns()
 {
     IUnknown* pUnknown = nullptr;
@@ -171,6 +199,16 @@ void CTessalyApp::DeleteAppMon()
 
 int CTessalyApp::ExitInstance()
 {
+    DWORD dwListenerError = ERROR_SUCCESS;
+    const ListenerFailure* pFailure = FindListenerFailure(PipeListenerOutcome(&dwListenerError));
+    if (pFailure && m_bDebugMode)
+    {
+        std::string strText = pFailure->pszText;
+        if (dwListenerError != ERROR_SUCCESS)
+            strText += " (system error " + std::to_string(dwListenerError) + ")";
+        AfxMessageBox(strText.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
+
     // The pipe server's threads stop where they hold nothing. One still at work
     // after the wait may yet reach the client table: taking its mutex for good
     // keeps it away from the table and the records while the process is torn
@@ -190,7 +228,8 @@ int CTessalyApp::ExitInstance()
     Marvane::NativeLogging::WithdrawAndDeleteLoggers(m_loggers, m_pfnSetLogger);
 
     AfxOleTerm(); // also withdraws the class object from COM
-    return CWinApp::ExitInstance();
+    const int nExitCode = CWinApp::ExitInstance();
+    return pFailure ? pFailure->nExitCode : nExitCode;
 }
 
 void CTessalyApp::OnAppAbout()

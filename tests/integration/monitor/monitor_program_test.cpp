@@ -45,7 +45,8 @@ void DeleteClassRegistration()
     ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "Tessaly.AppMon");
 }
 
-// The monitor's installation error box, once it shows; null after 15 s.
+// The monitor's message box (the installation error, or why it cannot serve),
+// once it shows; null after 15 s.
 HWND WaitForInstallationBox(const CMonitorProcess& monitor)
 {
     HWND hBox = nullptr;
@@ -205,6 +206,24 @@ TEST_F(MonitorProgramTest, ASecondMonitorEndsSilentlyWhileTheFirstServes)
     EXPECT_TRUE(first.WaitForConsoleText("first still serves"));
 }
 
+// A monitor that cannot serve says why: in debug mode with a box, in any mode by
+// its exit code. Here a monitor of the user that has stopped answering keeps the
+// listener mutex (the test holds it).
+TEST_F(MonitorProgramTest, AMonitorShutOutByAHungOneSaysWhyInDebugModeAndByItsExitCode)
+{
+    HANDLE hListenerMutex = ::CreateMutexA(nullptr, TRUE, ListenerMutexName().c_str());
+    ASSERT_NE(nullptr, hListenerMutex);
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    const HWND hBox = WaitForInstallationBox(monitor);
+    ASSERT_NE(nullptr, hBox) << "no box in debug mode";
+    EXPECT_NE(std::string::npos, BoxText(hBox).find("did not give it up")) << BoxText(hBox);
+    ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(monitor.WaitForExit());
+    EXPECT_EQ(2u, monitor.ExitCode());
+    ::CloseHandle(hListenerMutex);
+}
+
 TEST_F(MonitorProgramTest, MissingInstallationShowsTheErrorBoxThenStartsWithAnEmptyBanner)
 {
     CTestInstallation noKey(CTestInstallation::Kind::kNoKey);
@@ -267,7 +286,7 @@ TEST_F(MonitorProgramTest, AGoodbyeWhoseReplyIsNeverReadStillEndsTheMonitor)
 TEST_F(MonitorProgramTest, TheRunningMonitorIsFindableOnlyOnceItsPipeExists)
 {
     ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    HANDLE hListenerMutex = ::CreateMutexA(nullptr, TRUE, kPipeListenerMutexName);
+    HANDLE hListenerMutex = ::CreateMutexA(nullptr, TRUE, ListenerMutexName().c_str());
     ASSERT_NE(nullptr, hListenerMutex);
     CMonitorProcess monitor;
     ASSERT_TRUE(monitor.Start());

@@ -1,6 +1,6 @@
 // Which monitor serves the pipe. Another monitor's listener, holding the listener
 // mutex, makes this one end (in debug mode too) without ever creating an instance
-// of the pipe; instances that other processes hold under the pipe's name (those
+// of the pipe, and so does another user's process that holds the mutex's name; instances that other processes hold under the pipe's name (those
 // of a monitor that has gone, still held by its hosts) do not stop it. Hosts tell
 // the monitor from a squatter by the program that serves their instance (the
 // client library's tests).
@@ -12,6 +12,7 @@
 #include "TestPipeClient.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <memory>
 #include <thread>
@@ -45,7 +46,7 @@ public:
           m_hRelease(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
     {
         m_thread = std::thread([this] {
-            UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kPipeListenerMutexName));
+            UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, ListenerMutexName().c_str()));
             ::WaitForSingleObject(mutex.get(), INFINITE);
             ::SetEvent(m_hOwned.get());
             ::WaitForSingleObject(m_hRelease.get(), INFINITE);
@@ -80,6 +81,7 @@ TEST(PipeSquatTest, AnotherMonitorsListenerEndsTheMonitorInEitherModeWithoutAnIn
         ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(listener.get(), 10000)) << "the listener must give up";
         EXPECT_TRUE(window.WaitForExitCommand(5000));
         EXPECT_EQ(1, window.ExitCommands());
+        EXPECT_EQ(ListenerOutcome::kAnotherMonitorServes, PipeListenerOutcome(nullptr));
         EXPECT_FALSE(::WaitNamedPipeA(Protocol::kPipeName, 1)) << "it must not join the other's pipe";
         EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ::GetLastError());
     }
@@ -125,4 +127,29 @@ TEST(PipeSquatTest, InstancesThatOthersHoldUnderThePipesNameDoNotShutOutTheMonit
     EXPECT_EQ(WAIT_TIMEOUT, ::WaitForSingleObject(listener.get(), 0));
     EXPECT_EQ(0, window.ExitCommands());
     MainWindowLink().Withdraw();
+}
+
+// A process of another user that made the listener mutex under the user's name
+// does not keep the monitor waiting for a lock that no monitor will give up: it
+// ends at once and says why. (The mutex here names the system as its owner, as
+// Wine lets a process do.)
+TEST(PipeSquatTest, AListenerMutexOfAnotherUserEndsTheMonitorAtOnceAndSaysWhy)
+{
+    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA("O:SYD:(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                                       &pDescriptor, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), pDescriptor, FALSE};
+    UniqueHandle squatted(::CreateMutexA(&attributes, TRUE, ListenerMutexName().c_str()));
+    ::LocalFree(pDescriptor);
+    ASSERT_NE(nullptr, squatted.get());
+
+    CRecordingWindow window;
+    CMainWindowLink link;
+    link.Publish(window.GetHwnd(), false);
+    const DWORD dwStart = ::GetTickCount();
+    UniqueHandle listener = StartListener(link);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(listener.get(), 10000));
+    EXPECT_LT(::GetTickCount() - dwStart, 1000u) << "it waited for a lock that no monitor gives up";
+    EXPECT_EQ(ListenerOutcome::kLockHeldByAnotherUser, PipeListenerOutcome(nullptr));
+    EXPECT_TRUE(window.WaitForExitCommand(5000));
 }

@@ -1,14 +1,13 @@
-#include "PipeSecurity.h"
+#include "ObjectSecurity.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
-#include <string>
 #include <vector>
 
 namespace
 {
 
-// The process's user as an SID string ("S-1-5-21-..."); empty when unknown.
 std::string ProcessUserSid()
 {
     HANDLE hToken = nullptr;
@@ -31,13 +30,14 @@ std::string ProcessUserSid()
 
 } // namespace
 
-CPipeSecurity::CPipeSecurity()
+CUserObjectSecurity::CUserObjectSecurity() : m_strUserSid(ProcessUserSid())
 {
-    const std::string strUser = ProcessUserSid();
-    if (strUser.empty())
+    if (m_strUserSid.empty())
         return;
-    // Protected: nothing inherited. Full access for the system and the user.
-    const std::string strSddl = "D:P(A;;GA;;;SY)(A;;GA;;;" + strUser + ")";
+    // Owner the user (an elevated token would make the administrators the owner),
+    // protected: nothing inherited; a medium label that denies writing to lower levels.
+    const std::string strSddl = "O:" + m_strUserSid + "D:P(A;;GA;;;SY)(A;;GA;;;" + m_strUserSid +
+                                ")S:(ML;;NW;;;ME)";
     PSECURITY_DESCRIPTOR pDescriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(strSddl.c_str(), SDDL_REVISION_1,
                                                                 &pDescriptor, nullptr))
@@ -47,8 +47,27 @@ CPipeSecurity::CPipeSecurity()
     m_attributes.bInheritHandle = FALSE;
 }
 
-CPipeSecurity::~CPipeSecurity()
+CUserObjectSecurity::~CUserObjectSecurity()
 {
     if (m_attributes.lpSecurityDescriptor)
         ::LocalFree(m_attributes.lpSecurityDescriptor);
+}
+
+bool CUserObjectSecurity::IsOwnedByUser(HANDLE hObject) const
+{
+    PSID pOwner = nullptr;
+    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
+    if (m_strUserSid.empty() || ::GetSecurityInfo(hObject, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION,
+                                                  &pOwner, nullptr, nullptr, nullptr,
+                                                  &pDescriptor) != ERROR_SUCCESS)
+        return true;
+    char* pszOwner = nullptr;
+    bool bOwned = true;
+    if (pOwner && ::ConvertSidToStringSidA(pOwner, &pszOwner))
+    {
+        bOwned = m_strUserSid == pszOwner;
+        ::LocalFree(pszOwner);
+    }
+    ::LocalFree(pDescriptor);
+    return bOwned;
 }
