@@ -140,7 +140,7 @@ MonitorProbe ProbeMonitor()
     // A lookup that has answered lets go of the library before this returns, so
     // that the host's FreeLibrary unloads it when the host expects.
     if (bFinished)
-        WaitForLookup(hThread, TimeLimits::kComLookupMs);
+        WaitForLookup(hThread, TimeLimits::kLookupThreadExitMs);
     CloseHandle(hThread);
     return probe;
 }

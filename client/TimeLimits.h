@@ -14,6 +14,10 @@ namespace TimeLimits
 // Looking for a running monitor through COM, and having COM start one.
 constexpr DWORD kComLookupMs = 10000;
 constexpr DWORD kComStartMs = 30000;
+// A lookup that has answered, ending its thread (which holds the library until
+// then). Only a thread kept from ending (the host holding the loader lock) takes
+// long; it then lets the library go whenever it ends.
+constexpr DWORD kLookupThreadExitMs = 1000;
 
 // A monitor that COM has just started creates its pipe a moment after it has
 // registered its class object: its pipe is waited for this long, looking every

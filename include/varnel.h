@@ -54,14 +54,15 @@
  *
  * Time limits: a monitor that stops answering (a debugger, a hung process) holds
  * no host for long. Each step has a limit that a working monitor never reaches:
- * finding a running monitor through COM 10 s, having COM start one 30 s, the pipe
- * of a monitor just started 5 s, a free pipe instance while all are busy 5 s in
- * all (0.25 s when a line looks for a monitor again), writing a request 5 s, its
- * reply 5 s, ZOVLC_CleanUp's wait for the clean-ups of other processes 5 s. A
- * step that runs out drops its line (or the announcement) silently and closes the
- * connection; no result changes. So against a monitor that has stopped a call
- * returns at the latest after: ZOVLC_Initialize and ZOVLC_InitializeEx 25 s (35 s
- * more when COM has to start the monitor), ZOVLC_SendLogMessage 10.25 s,
+ * finding a running monitor through COM 10 s, having COM start one 30 s, the end
+ * of the lookup's own thread 1 s, the pipe of a monitor just started 5 s, a free
+ * pipe instance while all are busy 5 s in all (0.25 s when a line looks for a
+ * monitor again), writing a request 5 s, its reply 5 s, ZOVLC_CleanUp's wait for
+ * the clean-ups of other processes 5 s. A step that runs out drops its line (or
+ * the announcement) silently and closes the connection; no result changes. So
+ * against a monitor that has stopped a call returns at the latest after:
+ * ZOVLC_Initialize and ZOVLC_InitializeEx 26 s (35 s more when COM has to start
+ * the monitor), ZOVLC_SendLogMessage 10.25 s,
  * ZOVLC_CleanUp 15.25 s, unloading the library 10 s. While the monitor answers, a
  * call returns as soon as its line is in the console.
  *
