@@ -16,10 +16,12 @@
 #include "OleInit.h"
 #include "OleObjectFactory.h"
 #include "PipeServer.h"
+#include "ResourceString.h"
 #include "ShowLogLine.h"
 #include "ui/resource.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace
@@ -49,9 +51,8 @@ struct ListenerFailure
 };
 constexpr ListenerFailure kListenerFailures[] = {
     {ListenerOutcome::kAnotherMonitorServes, 2,
-     "Another copy of the monitor keeps the pipe and did not give it up within 3 seconds, so this one ends.\n"
-     "If no console shows your programs' lines, that copy has stopped answering: end Tessaly.exe in the "
-     "Task Manager and start your program again."},
+     "Another copy of the monitor keeps the pipe and did not give it up within 3 seconds, and it does not "
+     "answer: it has stopped. End that Tessaly.exe in the Task Manager and start your program again."},
     {ListenerOutcome::kLockHeldByAnotherUser, 3,
      "The monitor cannot serve: the name of its pipe lock is held by a process of another user."},
     {ListenerOutcome::kNoPipe, 4, "The monitor cannot serve: its pipe could not be created."},
@@ -65,6 +66,43 @@ const ListenerFailure* FindListenerFailure(ListenerOutcome outcome)
             return &failure;
     }
     return nullptr;
+}
+
+// Whether another monitor's window answers (within kAnswerMs): a monitor that
+// keeps the listener mutex and answers serves the pipe, and this one gives way
+// silently, as when two start together; one that does not answer has stopped.
+constexpr UINT kAnswerMs = 2000;
+
+struct WindowSearch
+{
+    char szTitle[64];
+    bool bAnswered;
+};
+
+BOOL CALLBACK AskMonitorWindow(HWND hWnd, LPARAM lParam)
+{
+    WindowSearch& search = *reinterpret_cast<WindowSearch*>(lParam);
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    char szTitle[sizeof(search.szTitle)] = "";
+    if (dwProcessId == ::GetCurrentProcessId() || !::GetWindowTextA(hWnd, szTitle, sizeof(szTitle)) ||
+        lstrcmpA(szTitle, search.szTitle) != 0)
+        return TRUE;
+    DWORD_PTR dwResult = 0;
+    search.bAnswered = ::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerMs,
+                                             &dwResult) != 0;
+    return search.bAnswered ? FALSE : TRUE;
+}
+
+bool AnotherMonitorAnswers()
+{
+    WindowSearch search = {};
+    // The frame's title: its resource string up to the first line end.
+    AfxLoadString(IDR_MAINFRAME, search.szTitle, sizeof(search.szTitle));
+    if (char* pEnd = std::strchr(search.szTitle, '\n'))
+        *pEnd = '\0';
+    ::EnumWindows(&AskMonitorWindow, reinterpret_cast<LPARAM>(&search));
+    return search.bAnswered;
 }
 
 bool AnotherMonitorRuns()
@@ -200,7 +238,10 @@ void CTessalyApp::DeleteAppMon()
 int CTessalyApp::ExitInstance()
 {
     DWORD dwListenerError = ERROR_SUCCESS;
-    const ListenerFailure* pFailure = FindListenerFailure(PipeListenerOutcome(&dwListenerError));
+    const ListenerOutcome outcome = PipeListenerOutcome(&dwListenerError);
+    const ListenerFailure* pFailure =
+        outcome == ListenerOutcome::kAnotherMonitorServes && AnotherMonitorAnswers() ? nullptr
+                                                                                      : FindListenerFailure(outcome);
     if (pFailure && m_bDebugMode)
     {
         std::string strText = pFailure->pszText;
