@@ -86,6 +86,7 @@ void PrintReport(const BenchFigures& f)
     RunRow("console hidden", f.hidden1.run, "lines/s");
     RunRow("console open", f.open1.run, "lines/s");
     RunRow("console hidden, one line per insertion", f.oneLine1.run, "lines/s");
+    RunRow("console hidden, logging to a file", f.logged1.run, "lines/s");
 
     Heading("3. console append (CChildView in the bench process)");
     AppendRow("hidden, empty console", f.console.empty);
@@ -95,6 +96,7 @@ void PrintReport(const BenchFigures& f)
     AppendRow("on screen, at 95% of the cap", f.console.open95, ", repaints included");
     AppendRow("hidden, empty, 64 lines per insertion", f.console.grouped, ", per line");
     Row("Clear at the cap", f.console.dClearAtCapMs, "ms", "the clear, the banner and the line after it");
+    Row("find over a full console", f.console.dFindOverFullMs, "ms", "a text it lacks: all 800,000 searched");
 
     Heading("4. concurrent hosts, console hidden (lines counted in the console)");
     CountedRow("1 host", f.hidden1);
@@ -148,8 +150,11 @@ void PrintReport(const BenchFigures& f)
     TargetRow("append at 95% of cap / append empty (medians)",
               Ratio(f.console.cap95.dMedianUs, f.console.empty.dMedianUs), false, 1.2);
     TargetRow("Clear at the cap, ms", f.console.dClearAtCapMs, false, 100.0);
+    TargetRow("find over a full console, ms", f.console.dFindOverFullMs, false, 50.0);
     TargetRow("per-line cost open / hidden (1 host)",
               Ratio(f.hidden1.run.dLinesPerSecond, f.open1.run.dLinesPerSecond), false, 1.5);
+    TargetRow("logging on / off (1 host)", Ratio(f.logged1.run.dLinesPerSecond, f.hidden1.run.dLinesPerSecond),
+              true, 0.9, f.logged1.census.IsComplete() && f.hidden1.census.IsComplete());
     TargetRow("1 host: grouped rate / one-line path rate",
               Ratio(f.hidden1.run.dLinesPerSecond, f.oneLine1.run.dLinesPerSecond), true, 0.95,
               f.hidden1.census.IsComplete() && f.oneLine1.census.IsComplete());

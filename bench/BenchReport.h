@@ -36,6 +36,7 @@ struct BenchFigures
     RunResult quiet;
     CountedRun hidden1;
     CountedRun open1;
+    CountedRun logged1; // 1 host, console hidden, logging to a file
     CountedRun hosts8;
     CountedRun hosts64;
     // The same runs, console hidden, with the monitor that appends every line by itself.

@@ -84,6 +84,18 @@ public:
 
     bool IsValid() const { return m_view.m_hWnd != nullptr; }
 
+    // Fills the console to the cap, then times a search for a text it lacks (the
+    // whole text searched, the worst case), in milliseconds.
+    double TimeFindOverFull()
+    {
+        FillTo(CChildView::kSizeCap);
+        PumpMessages();
+        m_view.SetSel(0, 0);
+        const LONGLONG llStart = Counter();
+        m_view.FindAndSelect("no such text", FR_DOWN);
+        return SecondsBetween(llStart, Counter()) * 1e3;
+    }
+
     // Fills the console past the cap, then times the line that clears it (the
     // clear, the banner and the line itself), in milliseconds.
     double TimeClearAtCap()
@@ -189,6 +201,7 @@ ConsoleAppendCosts MeasureConsoleAppend(int nLines)
     costs.openEmpty = openEmpty.Cost();
     costs.open95 = open95.Cost();
     costs.grouped = grouped.Cost();
+    costs.dFindOverFullMs = cap95.TimeFindOverFull();
     costs.dClearAtCapMs = cap95.TimeClearAtCap();
     return costs;
 }

@@ -27,6 +27,7 @@ struct ConsoleAppendCosts
     AppendCost grouped; // hidden, empty, kGroupLines lines per insertion: per line
     // The line that finds the console past its cap: the clear, the banner and the line.
     double dClearAtCapMs = 0;
+    double dFindOverFullMs = 0;
 };
 
 // Lines per insertion of the grouped figure: as many as 64 hosts have waiting.

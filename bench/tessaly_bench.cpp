@@ -125,6 +125,33 @@ private:
     const char* m_pszProgram = nullptr;
 };
 
+// The monitor's user setting that has it log to a file, for as long as this
+// lives; the file goes with it.
+class CLogFileSetting
+{
+public:
+    CLogFileSetting()
+    {
+        char szDir[MAX_PATH] = "";
+        ::GetTempPathA(MAX_PATH, szDir);
+        m_strPath = std::string(szDir) + "tessaly-bench.log";
+        ::DeleteFileA(m_strPath.c_str());
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "LogFile", REG_SZ, m_strPath.c_str(),
+                          static_cast<DWORD>(m_strPath.size() + 1));
+    }
+    ~CLogFileSetting()
+    {
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "LogFile", REG_SZ, "", 1);
+        ::DeleteFileA(m_strPath.c_str());
+    }
+    CLogFileSetting(const CLogFileSetting&) = delete;
+    CLogFileSetting& operator=(const CLogFileSetting&) = delete;
+
+private:
+    static constexpr char kSettingsKey[] = "Software\\Marvane\\Tessaly\\Settings";
+    std::string m_strPath;
+};
+
 void AddTurn(Bench::CountedRun& total, const Bench::CountedRun& turn, bool bFirst)
 {
     total.run = bFirst ? turn.run : Bench::CombineRuns(total.run, turn.run);
@@ -188,6 +215,18 @@ int main()
                 monitors.Monitor().OpenConsole();
                 AddTurn(figures.open1, RunLogHosts(shared, monitors.Monitor(), 1, kLinesPerTurn), bFirst);
                 monitors.Monitor().HideConsole();
+                {
+                    // A monitor of its own, started with a log file in the user's settings.
+                    CLogFileSetting logging;
+                    monitors.Exit();
+                    if (!monitors.Use(Bench::kMonitorProgram))
+                        return 1;
+                    Progress("1 host, console hidden, logging to a file");
+                    AddTurn(figures.logged1, RunLogHosts(shared, monitors.Monitor(), 1, kLinesPerTurn), bFirst);
+                    monitors.Exit();
+                }
+                if (!monitors.Use(Bench::kMonitorProgram))
+                    return 1;
                 // The many-host runs' further turns fall among the single host's,
                 // so that a burst of the machine's other load weighs on both sides
                 // of their ratios.

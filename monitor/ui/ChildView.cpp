@@ -5,7 +5,9 @@
 #include "ConsoleColours.h"
 #include "ConsoleText.h"
 #include "FileDialog.h"
+#include "FrameWnd.h"
 #include "MonitorCatalogue.h"
+#include "MonitorSettings.h"
 #include "WinApp.h"
 #include "resource.h"
 
@@ -55,21 +57,35 @@ DWORD CALLBACK WriteStreamBlock(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG
     return 0;
 }
 
-void ReportSaveFailure(LPCSTR lpszPath, DWORD dwError)
+// The system's text for an error, without its line end.
+void SystemErrorText(DWORD dwError, char (&szReason)[512])
 {
-    char szReason[512] = "";
     const DWORD cch = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                        dwError, 0, szReason, sizeof(szReason), nullptr);
     if (cch == 0)
         std::snprintf(szReason, sizeof(szReason), "System error %lu.", static_cast<unsigned long>(dwError));
-    // The system's text ends in a line end of its own.
     for (std::size_t n = std::strlen(szReason);
          n > 0 && (szReason[n - 1] == '\r' || szReason[n - 1] == '\n');)
         szReason[--n] = '\0';
+}
+
+void ReportSaveFailure(LPCSTR lpszPath, DWORD dwError)
+{
+    char szReason[512];
+    SystemErrorText(dwError, szReason);
     char szText[MAX_PATH + sizeof(szReason) + 128];
     std::snprintf(szText, sizeof(szText), "The console could not be saved to\n%s\n\n%s (error %lu)", lpszPath,
                   szReason, static_cast<unsigned long>(dwError));
     AfxMessageBox(szText, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// "Logging to <file> stopped: <reason> (error N)", and the like.
+void FormatLogMessage(char (&szText)[MAX_PATH + 640], LPCSTR lpszWhat, LPCSTR lpszPath, DWORD dwError)
+{
+    char szReason[512];
+    SystemErrorText(dwError, szReason);
+    std::snprintf(szText, sizeof(szText), "%s %s: %s (error %lu)", lpszWhat, lpszPath, szReason,
+                  static_cast<unsigned long>(dwError));
 }
 
 } // namespace
@@ -79,6 +95,9 @@ ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
 ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
 ON_COMMAND(ID_CLEAR_MESSAGES, OnClearMessages)
 ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+ON_COMMAND(ID_SELECT_ALL, OnSelectAll)
+ON_COMMAND(ID_LOG_TO_FILE, OnLogToFile)
+ON_UPDATE_COMMAND_UI(ID_LOG_TO_FILE, OnUpdateLogToFile)
 END_MESSAGE_MAP()
 
 BOOL CChildView::PreCreateWindow(CREATESTRUCTA& cs)
@@ -210,4 +229,89 @@ BOOL CChildView::SaveConsoleToFile(LPCSTR lpszPath)
     ::DeleteFileA(lpszPath);
     ReportSaveFailure(lpszPath, dwError);
     return FALSE;
+}
+
+void CChildView::OnSelectAll()
+{
+    SetSel(0, -1);
+}
+
+void CChildView::OnLogToFile()
+{
+    if (IsLogging())
+    {
+        StopLogging();
+        return;
+    }
+    CFileDialog dialog(FALSE, kSaveExtension, nullptr, OFN_HIDEREADONLY, kSaveFilter, this);
+    if (dialog.DoModal() == IDOK)
+        StartLogging(dialog.GetPathName(), TRUE);
+}
+
+void CChildView::OnUpdateLogToFile(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(IsLogging() ? 1 : 0);
+}
+
+BOOL CChildView::StartLogging(LPCSTR lpszPath, BOOL bTellInBox)
+{
+    const DWORD dwError = m_logFile.Start(lpszPath);
+    char szText[MAX_PATH + 640];
+    if (dwError != ERROR_SUCCESS)
+    {
+        FormatLogMessage(szText, "Cannot log to", lpszPath ? lpszPath : "", dwError);
+        ShowStatus(szText);
+        if (bTellInBox)
+            AfxMessageBox(szText, MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    Settings::WriteLogFile(lpszPath);
+    std::snprintf(szText, sizeof(szText), "Logging to %s", lpszPath);
+    ShowStatus(szText);
+    return TRUE;
+}
+
+void CChildView::StopLogging()
+{
+    m_logFile.Stop();
+    Settings::WriteLogFile("");
+    ShowStatus("Logging to a file stopped.");
+}
+
+void CChildView::OnInserting(const char* pszPiece, std::size_t cchPiece)
+{
+    const DWORD dwError = m_logFile.Write(pszPiece, cchPiece);
+    if (dwError == ERROR_SUCCESS)
+        return;
+    // The console goes on without the file; the setting stays, so that the next
+    // start tries the file again.
+    char szText[MAX_PATH + 640];
+    FormatLogMessage(szText, "Logging stopped, cannot write to", m_logFile.Path().c_str(), dwError);
+    ShowStatus(szText);
+}
+
+BOOL CChildView::FindAndSelect(LPCSTR lpszText, DWORD dwFlags)
+{
+    if (!m_hWnd || !lpszText || !*lpszText)
+        return FALSE;
+    long nStart = 0;
+    long nEnd = 0;
+    GetSel(nStart, nEnd);
+    FINDTEXTEXA find = {};
+    find.lpstrText = lpszText;
+    // Onwards from the end of the selection to the end, or back from its start.
+    find.chrg.cpMin = (dwFlags & FR_DOWN) ? nEnd : nStart;
+    find.chrg.cpMax = (dwFlags & FR_DOWN) ? -1 : 0;
+    if (SendMessage(EM_FINDTEXTEX, dwFlags, reinterpret_cast<LPARAM>(&find)) < 0)
+        return FALSE;
+    SetSel(find.chrgText.cpMin, find.chrgText.cpMax);
+    SendMessage(EM_SCROLLCARET);
+    return TRUE;
+}
+
+void CChildView::ShowStatus(LPCSTR lpszText)
+{
+    CWnd* pParent = GetParent();
+    if (pParent && pParent->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
+        static_cast<CFrameWnd*>(pParent)->SetMessageText(lpszText);
 }

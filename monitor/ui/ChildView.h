@@ -1,9 +1,11 @@
 // CChildView: the console the user sees, filling the main frame. It appends the
 // monitor's lines in their colours, shows the banner at creation and after every
 // clear, drops the whole text when it grows past its size cap, and handles the
-// console's commands: Clear Messages, Copy and Save.
+// console's commands: Clear Messages, Copy, Select All, Save and Log to File
+// (every piece of text is copied to the log file before it goes in).
 #pragma once
 
+#include "ConsoleLogFile.h"
 #include "ConsoleRichEdit.h"
 
 #include <memory>
@@ -41,6 +43,16 @@ public:
     // the user in a message box, and an incomplete file is removed. TRUE when the
     // whole text was written.
     BOOL SaveConsoleToFile(LPCSTR lpszPath);
+    // Starts copying every line from now on to the file (appended to what it
+    // holds) and remembers it in the user's settings. A file that cannot be
+    // opened is reported in the status bar, and in a message box when bTellInBox.
+    BOOL StartLogging(LPCSTR lpszPath, BOOL bTellInBox);
+    void StopLogging();
+    BOOL IsLogging() const { return m_logFile.IsOn(); }
+    // Selects the next (FR_DOWN) or previous match after or before the selection
+    // and scrolls it into view; dwFlags as EM_FINDTEXTEX takes them. FALSE, with
+    // the selection unchanged, when there is none.
+    BOOL FindAndSelect(LPCSTR lpszText, DWORD dwFlags);
 
     // Adds the sunken edge.
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
@@ -51,6 +63,11 @@ protected:
     void OnClearMessages();
     // Asks for a file name, then SaveConsoleToFile.
     void OnFileSave();
+    void OnSelectAll();
+    // Asks for a file and logs to it, or stops logging.
+    void OnLogToFile();
+    void OnUpdateLogToFile(CCmdUI* pCmdUI);
+    void OnInserting(const char* pszPiece, std::size_t cchPiece) override;
 
     DECLARE_MESSAGE_MAP()
 
@@ -58,4 +75,8 @@ private:
     // Room for the text of one insertion of gathered lines; made at first use.
     static constexpr std::size_t kGroupTextChars = 64 * 1024;
     std::unique_ptr<char[]> m_pGroupText;
+    CConsoleLogFile m_logFile;
+
+    // Shows the text in the frame's status bar.
+    void ShowStatus(LPCSTR lpszText);
 };

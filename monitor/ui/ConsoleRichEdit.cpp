@@ -112,6 +112,7 @@ void CConsoleRichEdit::InsertPiece(const char* pszPiece, std::size_t cchPiece, C
     // in as plain text: through EM_REPLACESEL the control reads text that begins
     // like rich text ("{\rtf", "{\urtf") as RTF, and a host's line must show as
     // the text it is.
+    OnInserting(pszPiece, cchPiece);
     SendMessage(EM_SETSEL, static_cast<WPARAM>(-1), -1);
     SetSelectionCharFormat(cf);
     PlainTextSource source = {pszPiece, cchPiece};
@@ -119,6 +120,8 @@ void CConsoleRichEdit::InsertPiece(const char* pszPiece, std::size_t cchPiece, C
     StreamIn(SF_TEXT | SFF_SELECTION, stream);
     m_nSavedLength += static_cast<long>(cchPiece);
 }
+
+void CConsoleRichEdit::OnInserting(const char*, std::size_t) {}
 
 int CConsoleRichEdit::VerticalScrollPos(BOOL* pbAtEnd) const
 {

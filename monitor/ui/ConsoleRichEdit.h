@@ -66,6 +66,9 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
+    // Every piece of text, its line ends as "\r\n", just before it goes in.
+    virtual void OnInserting(const char* pszPiece, std::size_t cchPiece);
+
     // Default font: Courier New, 10 points; the text limit raised.
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
     void OnTimer(UINT_PTR nIDEvent);

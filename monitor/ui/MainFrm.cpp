@@ -3,8 +3,12 @@
 #include "ConsoleColours.h"
 #include "MainWindowLink.h"
 #include "MonitorGlobals.h"
+#include "MonitorSettings.h"
 #include "PipeServer.h"
 #include "resource.h"
+
+#include <cstdio>
+#include <string>
 
 IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
 
@@ -37,6 +41,10 @@ ON_WM_CREATE()
 ON_WM_SETFOCUS()
 ON_REGISTERED_MESSAGE(g_uAppMonUpdateMessage, OnAppMonUpdate)
 ON_MESSAGE(WM_REOPENLINEGATE, OnReopenLineGate)
+ON_REGISTERED_MESSAGE(g_uFindMessage, OnFindMessage)
+ON_COMMAND(ID_FIND, OnFind)
+ON_COMMAND(ID_FIND_NEXT, OnFindNext)
+ON_COMMAND(ID_FIND_PREVIOUS, OnFindPrevious)
 ON_WM_CLOSE()
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -76,6 +84,10 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
     if (!m_wndView.Create(kViewStyle, rcEmpty, this, AFX_IDW_PANE_FIRST))
         return -1;
     m_wndView.SetReadOnly(TRUE);
+    // The log file the user chose before gets this run's banner too.
+    const std::string strLogFile = Settings::ReadLogFile();
+    if (!strLogFile.empty())
+        m_wndView.StartLogging(strLogFile.c_str(), FALSE);
     m_wndView.PrintBanner();
 
     // 5-6. The bars.
@@ -91,6 +103,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar);
+    // The user's placement, bars and log file from the last time.
+    RestoreSettings();
 
     // 8. The pipe listener. The window is published first, so that the first
     // client's lines already find it; OnDestroy withdraws it again.
@@ -197,6 +211,7 @@ LRESULT CMainFrame::OnReopenLineGate(WPARAM, LPARAM)
 
 void CMainFrame::OnClose()
 {
+    SaveSettings();
     ShowWindow(SW_HIDE);
 }
 
@@ -205,6 +220,87 @@ void CMainFrame::OnDestroy()
     // From now on the pipe server's threads drop their lines instead of sending
     // them to a window that is going.
     MainWindowLink().Withdraw();
+    SaveSettings();
+    if (m_find.Dialog())
+        ::DestroyWindow(m_find.Dialog());
     m_trayIcon.RemoveIcon();
     CFrameWnd::OnDestroy();
+}
+
+BOOL CMainFrame::PreTranslateMessage(MSG* pMsg)
+{
+    if (m_find.PreTranslateMessage(pMsg))
+        return TRUE;
+    return CFrameWnd::PreTranslateMessage(pMsg);
+}
+
+void CMainFrame::OnFind()
+{
+    m_find.Open(m_hWnd);
+}
+
+void CMainFrame::OnFindNext()
+{
+    FindInConsole(FALSE);
+}
+
+void CMainFrame::OnFindPrevious()
+{
+    FindInConsole(TRUE);
+}
+
+LRESULT CMainFrame::OnFindMessage(WPARAM, LPARAM lParam)
+{
+    if (m_find.OnMessage(lParam))
+        FindInConsole(FALSE);
+    return 0;
+}
+
+void CMainFrame::FindInConsole(BOOL bReverse)
+{
+    // Nothing asked for yet: the keys open the dialog.
+    if (!*m_find.Text())
+    {
+        OnFind();
+        return;
+    }
+    if (m_wndView.FindAndSelect(m_find.Text(), m_find.Flags(bReverse)))
+    {
+        SetMessageText(AFX_IDS_IDLEMESSAGE);
+        return;
+    }
+    char szText[320];
+    std::snprintf(szText, sizeof(szText), "Cannot find \"%s\"", m_find.Text());
+    SetMessageText(szText);
+}
+
+void CMainFrame::RestoreSettings()
+{
+    WINDOWPLACEMENT placement = {};
+    if (Settings::ReadPlacement(placement))
+    {
+        // Where the window shows when it is opened; it stays hidden until then.
+        placement.showCmd = SW_HIDE;
+        placement.flags = 0;
+        ::SetWindowPlacement(m_hWnd, &placement);
+    }
+    if (!Settings::ReadShown(Settings::kShowToolBar, true))
+        ShowControlBar(&m_wndToolBar, FALSE);
+    if (!Settings::ReadShown(Settings::kShowStatusBar, true))
+        ShowControlBar(&m_wndStatusBar, FALSE);
+    // A log file that could not be opened before the banner is tried once more, now
+    // that the status bar can say why it fails; logging then stays off.
+    const std::string strLogFile = Settings::ReadLogFile();
+    if (!strLogFile.empty() && !m_wndView.IsLogging())
+        m_wndView.StartLogging(strLogFile.c_str(), FALSE);
+}
+
+void CMainFrame::SaveSettings()
+{
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof(placement);
+    if (::GetWindowPlacement(m_hWnd, &placement))
+        Settings::WritePlacement(placement);
+    Settings::WriteShown(Settings::kShowToolBar, (m_wndToolBar.GetStyle() & WS_VISIBLE) != 0);
+    Settings::WriteShown(Settings::kShowStatusBar, (m_wndStatusBar.GetStyle() & WS_VISIBLE) != 0);
 }

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "ChildView.h"
+#include "ConsoleFind.h"
 #include "ConsoleLineQueue.h"
 #include "ControlBar.h"
 #include "FrameWnd.h"
@@ -38,12 +39,15 @@ public:
     CChildView m_wndView;               // child AFX_IDW_PANE_FIRST
     HANDLE m_hListenerThread = nullptr; // the pipe listener, started by OnCreate
     CSystemTray m_trayIcon;             // only in debug mode
+    CConsoleFind m_find;                // Edit > Find... and its repeats
     BOOL m_bDebugMode = FALSE;          // set before the window is created
 
     // Every command goes to the console first, then along the frame's route.
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra) override;
     // A plain window class (no class style, cursor, brush or icon) and no sunken edge.
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    // The Find dialog's keys first, then the frame's accelerators.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
@@ -57,6 +61,11 @@ protected:
     void OnClose();
     // Withdraws the window from the pipe server's threads and removes the icon.
     void OnDestroy();
+    // Edit > Find..., F3 and Shift+F3, and what the Find dialog reports.
+    void OnFind();
+    void OnFindNext();
+    void OnFindPrevious();
+    LRESULT OnFindMessage(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -68,6 +77,12 @@ private:
     // The lines of console messages that arrived while lines were being
     // appended, until none is left.
     void AppendDeferredLines();
+
+    // Searches the console; a text it lacks is named in the status bar.
+    void FindInConsole(BOOL bReverse);
+    // The user's saved placement and bars, applied to the new window; and saved.
+    void RestoreSettings();
+    void SaveSettings();
 
     BOOL m_bAppendingLines = FALSE;
     // Lines of senders without the queue that arrived while lines were being appended.

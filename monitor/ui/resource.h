@@ -15,6 +15,11 @@
 #define ID_OPEN_CONSOLE 32771
 #define ID_EXIT_MONITOR 32772
 #define ID_CLEAR_MESSAGES 32773
+#define ID_SELECT_ALL 32774
+#define ID_FIND 32775
+#define ID_FIND_NEXT 32776     // F3: the last search again, in its direction
+#define ID_FIND_PREVIOUS 32777 // Shift+F3: the same, the other way
+#define ID_LOG_TO_FILE 32778
 
 // Callback message of the notification-area icon (WM_APP + 10).
 #define WM_TRAYNOTIFY 0x800A

@@ -27,6 +27,7 @@ namespace
 constexpr char kAppTitle[] = "Marvane ZOV Application Monitor";
 constexpr UINT kOpenConsoleCommand = 32771;
 constexpr UINT kExitMonitorCommand = 32772;
+constexpr char kSettingsKey[] = "Software\\Marvane\\Tessaly\\Settings";
 constexpr char kClsidKey[] = "CLSID\\{E2156BC5-6423-46F8-8B16-B6B1D88558E5}";
 
 std::string LocalServerPath()
@@ -222,6 +223,42 @@ TEST_F(MonitorProgramTest, AMonitorShutOutByAHungOneSaysWhyInDebugModeAndByItsEx
     ASSERT_TRUE(monitor.WaitForExit());
     EXPECT_EQ(2u, monitor.ExitCode());
     ::CloseHandle(hListenerMutex);
+}
+
+// A monitor killed from outside has handed everything it showed to the system:
+// the log file that the user chose before holds the banner and every line.
+TEST_F(MonitorProgramTest, TheLogFileChosenBeforeHoldsEveryShownLineWhenTheMonitorIsKilled)
+{
+    char szDir[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szDir);
+    const std::string strLog = std::string(szDir) + "killed-monitor.log";
+    ::DeleteFileA(strLog.c_str());
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "LogFile", REG_SZ,
+                                               strLog.c_str(), static_cast<DWORD>(strLog.size() + 1)));
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+    CTestPipeClient client;
+    ASSERT_TRUE(client.Open());
+    ASSERT_EQ("SUCCESS", client.Transact("INIT;7|a|b"));
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ("SUCCESS", client.Transact("SINFO;logged line " + std::to_string(i)));
+    const std::string shown = monitor.ConsoleText();
+    ::TerminateProcess(::OpenProcess(PROCESS_TERMINATE, FALSE, monitor.ProcessId()), 1);
+    ASSERT_TRUE(monitor.WaitForExit());
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+
+    std::string logged;
+    if (std::FILE* pFile = std::fopen(strLog.c_str(), "rb"))
+    {
+        char buffer[4096];
+        for (std::size_t cb; (cb = std::fread(buffer, 1, sizeof(buffer), pFile)) > 0;)
+            logged.append(buffer, cb);
+        std::fclose(pFile);
+    }
+    ::DeleteFileA(strLog.c_str());
+    EXPECT_NE(std::string::npos, shown.find("logged line 49"));
+    EXPECT_EQ(shown, logged);
 }
 
 TEST_F(MonitorProgramTest, MissingInstallationShowsTheErrorBoxThenStartsWithAnEmptyBanner)

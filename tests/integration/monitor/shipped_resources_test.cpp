@@ -96,20 +96,24 @@ TEST_F(ShippedResourcesTest, TheProgramCarriesItsMenusKeysStringsToolBarIconAndA
     const HMODULE hExe = program.get();
     ASSERT_NE(nullptr, hExe);
 
-    EXPECT_EQ("&File{Save=57603,-,E&xit=32772},&Edit{Clear Messages=32773,-,&Copy\tCtrl+C=57634},"
+    EXPECT_EQ("&File{Save=57603,&Log to File...=32778,-,E&xit=32772},"
+              "&Edit{Clear Messages=32773,-,&Copy\tCtrl+C=57634,Select &All\tCtrl+A=32774,-,&Find...\tCtrl+F=32775},"
               "&View{&Toolbar=59392,&Status Bar=59393},&Help{&About Tessaly...=57664}",
               LoadedMenuText(hExe, 128));
     EXPECT_EQ("&File{Open Console=32771,E&xit=32772}", LoadedMenuText(hExe, 129));
 
-    // Ctrl+C and Ctrl+Insert, both to Copy.
-    ACCEL keys[4] = {};
-    ASSERT_EQ(2, ::CopyAcceleratorTableA(::LoadAcceleratorsA(hExe, MAKEINTRESOURCEA(128)), keys, 4));
-    const WORD expectedKeys[] = {'C', VK_INSERT};
-    for (int i = 0; i < 2; ++i)
+    // Ctrl+C and Ctrl+Insert to Copy, Ctrl+A to Select All, Ctrl+F to Find, F3 and
+    // Shift+F3 to find the next and the previous match.
+    ACCEL keys[8] = {};
+    ASSERT_EQ(6, ::CopyAcceleratorTableA(::LoadAcceleratorsA(hExe, MAKEINTRESOURCEA(128)), keys, 8));
+    const ACCEL expected[] = {{FVIRTKEY | FCONTROL, 'C', 57634},     {FVIRTKEY | FCONTROL, VK_INSERT, 57634},
+                              {FVIRTKEY | FCONTROL, 'A', 32774},     {FVIRTKEY | FCONTROL, 'F', 32775},
+                              {FVIRTKEY, VK_F3, 32776},              {FVIRTKEY | FSHIFT, VK_F3, 32777}};
+    for (int i = 0; i < 6; ++i)
     {
-        EXPECT_EQ(FVIRTKEY | FCONTROL, keys[i].fVirt & (FVIRTKEY | FCONTROL | FSHIFT | FALT)) << i;
-        EXPECT_EQ(expectedKeys[i], keys[i].key) << i;
-        EXPECT_EQ(57634, keys[i].cmd) << i;
+        EXPECT_EQ(expected[i].fVirt, keys[i].fVirt & (FVIRTKEY | FCONTROL | FSHIFT | FALT)) << i;
+        EXPECT_EQ(expected[i].key, keys[i].key) << i;
+        EXPECT_EQ(expected[i].cmd, keys[i].cmd) << i;
     }
 
     const std::pair<UINT, const char*> strings[] = {
@@ -127,7 +131,7 @@ TEST_F(ShippedResourcesTest, TheProgramCarriesItsMenusKeysStringsToolBarIconAndA
         ::LoadStringA(hExe, string.first, szText, sizeof(szText));
         EXPECT_STREQ(string.second, szText) << string.first;
     }
-    for (UINT nCommand : {57603u, 57634u, 59392u, 59393u, 57664u})
+    for (UINT nCommand : {57603u, 57634u, 59392u, 59393u, 57664u, 32774u, 32775u, 32776u, 32777u, 32778u})
     {
         char szText[256] = "";
         EXPECT_GT(::LoadStringA(hExe, nCommand, szText, sizeof(szText)), 0) << "prompt of " << nCommand;

@@ -245,12 +245,13 @@ TEST(ConsoleFrame, CopyIsEnabledOnlyWhileTextIsSelected)
     window.Command(ID_EDIT_COPY);
     EXPECT_EQ("copy me", ClipboardText());
 
-    // The rest of the menus: Clear Messages and Save are always there.
+    // The rest of the menus: Clear Messages, Save, Log to File and Exit are always there.
     EXPECT_FALSE(IsMenuItemGrey(hEdit, 0));
     HMENU hFile = ::GetSubMenu(::GetMenu(window.Hwnd()), 0);
     ::SendMessageA(window.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hFile), 0);
     EXPECT_FALSE(IsMenuItemGrey(hFile, 0));
-    EXPECT_FALSE(IsMenuItemGrey(hFile, 2));
+    EXPECT_FALSE(IsMenuItemGrey(hFile, 1));
+    EXPECT_FALSE(IsMenuItemGrey(hFile, 3));
 }
 
 TEST(ConsoleFrame, ClosingOnlyHidesAndLinesKeepArriving)
