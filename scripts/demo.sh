@@ -4,7 +4,9 @@
 # project's Wine prefix with TessalySetup.exe /S, runs two sample hosts in debug
 # mode (the monitor starts through COM and stays resident with its tray icon),
 # opens the console, saves it with the monitor's File > Save, takes a screenshot
-# of it and ends the monitor with File > Exit. Results land in out/demo/.
+# of it, finds a word with Edit > Find... (a screenshot of the screen with the
+# dialog over the console) and ends the monitor with File > Exit. Results land
+# in out/demo/.
 # Without an X display it runs itself under Xvfb. Where this machine cannot run
 # 32-bit programs (or with TESSALY_TEST_ARCH=64) it shows the 64-bit build, with
 # its own 64-bit setup program, in the 64-bit Wine prefix.
@@ -34,11 +36,12 @@ run_in_wine() {
 
     echo "== running the sample hosts and driving the monitor =="
     mkdir -p "$out"
-    rm -f "$out/console.log" "$out/console.png"
+    rm -f "$out/console.log" "$out/console.png" "$out/find.png"
     # ZOVLOGGER=1 gives each process a logger for the companion library, ALL
     # switches on every level; the variable's presence alone means debug mode.
     QX_LMDEBUGLOGLEVEL='ZOVLOGGER=1;ALL' "$WINE" "$build/bin/demo_driver.exe" "$install_dir\\sample_host.exe" \
         "$("$WINE" winepath -w "$out/console.log")" "$("$WINE" winepath -w "$out/console.png")" \
+        "$("$WINE" winepath -w "$out/find.png")" \
         2> >(grep -v 'Read access denied for device' >&2)
 }
 

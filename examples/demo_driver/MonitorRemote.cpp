@@ -209,6 +209,33 @@ bool CMonitorRemote::SaveConsoleAs(const std::string& strPath, std::string& strE
     return true;
 }
 
+bool CMonitorRemote::FindWithDialog(const std::string& strText, std::string& strError)
+{
+    ::PostMessageA(m_hFrame, WM_COMMAND, MAKEWPARAM(ID_FIND, 0), 0);
+    if (!WaitUntil([&] { return (m_hFindDialog = FindProcessDialog(m_dwProcessId)) != nullptr; }, 15000))
+        return strError = "the Find dialog did not open", false;
+    ::SetDlgItemTextA(m_hFindDialog, kFileNameEdit, strText.c_str()); // edt1 is the text field here too
+    RECT rcFrame;
+    RECT rcDialog;
+    if (::GetWindowRect(m_hFrame, &rcFrame) && ::GetWindowRect(m_hFindDialog, &rcDialog))
+        ::SetWindowPos(m_hFindDialog, HWND_TOP, rcFrame.right - (rcDialog.right - rcDialog.left) - 40,
+                       rcFrame.top + 120, 0, 0, SWP_NOSIZE);
+    ClickButton(m_hFindDialog, IDOK);
+    return true;
+}
+
+void CMonitorRemote::CloseFind()
+{
+    if (m_hFindDialog)
+        ClickButton(m_hFindDialog, IDCANCEL);
+    m_hFindDialog = nullptr;
+}
+
+bool CMonitorRemote::CaptureScreen(Imaging::RgbImage& image)
+{
+    return Imaging::CaptureWindow(::GetDesktopWindow(), image);
+}
+
 void CMonitorRemote::HideOtherBalloonsOverFrame() const
 {
     BalloonSearch search = {m_dwProcessId, {}};

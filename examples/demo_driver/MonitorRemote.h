@@ -1,7 +1,7 @@
 // Drives the running monitor (Tessaly.exe) from outside, the way a user would:
 // finds its frame window, opens the console, saves the console through the
-// monitor's own Save command and file dialog, captures the window and ends the
-// monitor with its Exit command.
+// monitor's own Save command and file dialog, finds a word with its Find dialog,
+// captures the window and ends the monitor with its Exit command.
 #pragma once
 
 #include "RgbImage.h"
@@ -28,10 +28,15 @@ public:
     // ID_FILE_SAVE; types strPath (a Windows path) into the save dialog and presses
     // Save. strError tells what went wrong when it returns false.
     bool SaveConsoleAs(const std::string& strPath, std::string& strError);
+    // Edit > Find...: types strText into the Find dialog, places the dialog over the
+    // console and presses Find Next; the dialog stays open until CloseFind.
+    bool FindWithDialog(const std::string& strText, std::string& strError);
+    void CloseFind();
     // Hides the balloon tips of other processes (the shell's) that cover the frame.
     void HideOtherBalloonsOverFrame() const;
-    // The frame as it is on screen.
+    // The frame as it is on screen; the whole screen (dialogs over the frame too).
     bool Capture(Imaging::RgbImage& image) const;
+    static bool CaptureScreen(Imaging::RgbImage& image);
     // ID_EXIT_MONITOR; waits for the process to end.
     bool Exit(DWORD dwTimeoutMs);
 
@@ -46,6 +51,7 @@ private:
     HWND m_hFrame = nullptr;
     DWORD m_dwProcessId = 0;
     HANDLE m_hProcess = nullptr;
+    HWND m_hFindDialog = nullptr;
 };
 
 } // namespace Demo

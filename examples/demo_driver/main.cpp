@@ -2,10 +2,11 @@
 // place and QX_LMDEBUGLOGLEVEL set, it runs two sample hosts (COM starts the
 // monitor for the first of them; debug mode keeps it running afterwards),
 // opens the monitor's console, saves it through the monitor's own Save command,
-// captures the console window as a PNG and ends the monitor with its Exit
-// command.
+// captures the console window as a PNG, finds a word with the Find dialog and
+// captures the screen with the dialog over the console, and ends the monitor with
+// its Exit command.
 //
-//   demo_driver <sample_host.exe> <log file> <png file>
+//   demo_driver <sample_host.exe> <log file> <png file> <find png file>
 //
 // Paths are Windows paths. Exit code 0 when every step worked.
 #include "HostProcesses.h"
@@ -27,6 +28,7 @@ constexpr DWORD kExitMonitorMs = 15000;
 constexpr int kRoundsPerThread = 2;
 constexpr int kWindowWidth = 1000;
 constexpr int kWindowHeight = 700;
+constexpr char kFindWord[] = "retried";
 
 int Fail(const char* pszStep, const std::string& strDetail = std::string())
 {
@@ -44,14 +46,15 @@ void LetItPaint(DWORD dwMilliseconds)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
+    if (argc != 5)
     {
-        std::fprintf(stderr, "usage: demo_driver <sample_host.exe> <log file> <png file>\n");
+        std::fprintf(stderr, "usage: demo_driver <sample_host.exe> <log file> <png file> <find png file>\n");
         return 2;
     }
     const std::string strHost = argv[1];
     const std::string strLogPath = argv[2];
     const std::string strPngPath = argv[3];
+    const std::string strFindPngPath = argv[4];
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 
     char szLevel[256] = "";
@@ -112,9 +115,23 @@ int main(int argc, char** argv)
             Imaging::CountPixelsNear(shot, 255, 64, 0, 24), Imaging::CountPixelsNear(shot, 255, 0, 0, 24));
     }
 
+    // Edit > Find... over the console, the word found and selected.
+    bool bFindWritten = false;
+    if (monitor.FindWithDialog(kFindWord, strError))
+    {
+        LetItPaint(1000);
+        Imaging::RgbImage screen;
+        bFindWritten = Demo::CMonitorRemote::CaptureScreen(screen) && Imaging::WritePng(strFindPngPath, screen);
+        monitor.CloseFind();
+        std::printf("demo: \"%s\" found with Edit > Find...; screenshot %s\n", kFindWord,
+                    bFindWritten ? strFindPngPath.c_str() : "not written");
+    }
+    else
+        std::printf("demo: %s\n", strError.c_str());
+
     const bool bExited = monitor.Exit(kExitMonitorMs);
     std::printf("demo: monitor %s\n", bExited ? "ended through File > Exit" : "did not end");
-    if (!bWritten)
-        return Fail("the screenshot could not be taken", strPngPath);
+    if (!bWritten || !bFindWritten)
+        return Fail("a screenshot could not be taken", bWritten ? strFindPngPath : strPngPath);
     return bExited ? 0 : Fail("the monitor did not end");
 }

@@ -290,22 +290,35 @@ void CChildView::OnInserting(const char* pszPiece, std::size_t cchPiece)
     ShowStatus(szText);
 }
 
-BOOL CChildView::FindAndSelect(LPCSTR lpszText, DWORD dwFlags)
+BOOL CChildView::FindAndSelect(LPCSTR lpszText, DWORD dwFlags, BOOL* pbWrapped)
 {
+    if (pbWrapped)
+        *pbWrapped = FALSE;
     if (!m_hWnd || !lpszText || !*lpszText)
         return FALSE;
     long nStart = 0;
     long nEnd = 0;
     GetSel(nStart, nEnd);
+    const BOOL bDown = (dwFlags & FR_DOWN) != 0;
     FINDTEXTEXA find = {};
     find.lpstrText = lpszText;
-    // Onwards from the end of the selection to the end, or back from its start.
-    find.chrg.cpMin = (dwFlags & FR_DOWN) ? nEnd : nStart;
-    find.chrg.cpMax = (dwFlags & FR_DOWN) ? -1 : 0;
+    // Onwards from the end of the selection to the end, or back from its start;
+    // then once round from the other end (the caret of a console that follows its
+    // end is at the end).
+    find.chrg.cpMin = bDown ? nEnd : nStart;
+    find.chrg.cpMax = bDown ? -1 : 0;
     if (SendMessage(EM_FINDTEXTEX, dwFlags, reinterpret_cast<LPARAM>(&find)) < 0)
-        return FALSE;
+    {
+        find.chrg.cpMin = bDown ? 0 : GetTextLengthEx();
+        if (SendMessage(EM_FINDTEXTEX, dwFlags, reinterpret_cast<LPARAM>(&find)) < 0)
+            return FALSE;
+        if (pbWrapped)
+            *pbWrapped = TRUE;
+    }
     SetSel(find.chrgText.cpMin, find.chrgText.cpMax);
     SendMessage(EM_SCROLLCARET);
+    // Shown while the Find dialog has the focus, too.
+    SendMessage(EM_HIDESELECTION, FALSE, 0);
     return TRUE;
 }
 

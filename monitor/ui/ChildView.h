@@ -49,10 +49,11 @@ public:
     BOOL StartLogging(LPCSTR lpszPath, BOOL bTellInBox);
     void StopLogging();
     BOOL IsLogging() const { return m_logFile.IsOn(); }
-    // Selects the next (FR_DOWN) or previous match after or before the selection
-    // and scrolls it into view; dwFlags as EM_FINDTEXTEX takes them. FALSE, with
-    // the selection unchanged, when there is none.
-    BOOL FindAndSelect(LPCSTR lpszText, DWORD dwFlags);
+    // Selects the next (FR_DOWN) or previous match after or before the selection,
+    // going round from the other end when there is none that way (*pbWrapped then
+    // TRUE), and scrolls it into view; dwFlags as EM_FINDTEXTEX takes them. FALSE,
+    // with the selection unchanged, when the text is nowhere.
+    BOOL FindAndSelect(LPCSTR lpszText, DWORD dwFlags, BOOL* pbWrapped = nullptr);
 
     // Adds the sunken edge.
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;

@@ -5,6 +5,7 @@
 #include "MonitorGlobals.h"
 #include "MonitorSettings.h"
 #include "PipeServer.h"
+#include "ResourceString.h"
 #include "resource.h"
 
 #include <cstdio>
@@ -264,13 +265,16 @@ void CMainFrame::FindInConsole(BOOL bReverse)
         OnFind();
         return;
     }
-    if (m_wndView.FindAndSelect(m_find.Text(), m_find.Flags(bReverse)))
-    {
-        SetMessageText(AFX_IDS_IDLEMESSAGE);
-        return;
-    }
+    BOOL bWrapped = FALSE;
+    const DWORD dwFlags = m_find.Flags(bReverse);
     char szText[320];
-    std::snprintf(szText, sizeof(szText), "Cannot find \"%s\"", m_find.Text());
+    if (!m_wndView.FindAndSelect(m_find.Text(), dwFlags, &bWrapped))
+        std::snprintf(szText, sizeof(szText), "Cannot find \"%s\"", m_find.Text());
+    else if (bWrapped)
+        std::snprintf(szText, sizeof(szText), "Passed the %s of the console; went on from the %s",
+                      (dwFlags & FR_DOWN) ? "end" : "start", (dwFlags & FR_DOWN) ? "start" : "end");
+    else
+        AfxLoadString(AFX_IDS_IDLEMESSAGE, szText, sizeof(szText));
     SetMessageText(szText);
 }
 

@@ -92,11 +92,16 @@ TEST(ConsoleViewer, FindF3AndShiftF3SelectMatchesInAFullConsoleAndANewLineLeaves
     window.Send(0, "a new line while a match is selected");
     EXPECT_EQ(second.cpMin, Selection(hView).cpMin);
     EXPECT_EQ(nFirstVisible, static_cast<long>(::SendMessageA(hView, EM_GETFIRSTVISIBLELINE, 0, 0)));
-    window.Command(ID_FIND_NEXT);
-    EXPECT_EQ(second.cpMin, Selection(hView).cpMin) << "no third one";
-    EXPECT_EQ("Cannot find \"needle\"", StatusText(window));
     window.Command(ID_FIND_PREVIOUS);
     EXPECT_EQ(first.cpMin, Selection(hView).cpMin) << "Shift+F3 goes back";
+    window.Command(ID_FIND_PREVIOUS);
+    EXPECT_EQ(second.cpMin, Selection(hView).cpMin) << "round from the end";
+    EXPECT_EQ("Passed the start of the console; went on from the end", StatusText(window));
+
+    ::SetDlgItemTextA(hDialog, edt1, "haystack");
+    ::SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(second.cpMin, Selection(hView).cpMin);
+    EXPECT_EQ("Cannot find \"haystack\"", StatusText(window));
     ::SendMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(nullptr, window.Frame()->m_find.Dialog());
 }
