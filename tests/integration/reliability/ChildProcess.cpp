@@ -2,7 +2,16 @@
 
 #include "MonitorProcess.h"
 
+#include <cstdio>
 #include <utility>
+
+namespace
+{
+
+constexpr int kStartTries = 3;
+constexpr DWORD kStartRetryMs = 200;
+
+} // namespace
 
 CChildProcess::~CChildProcess()
 {
@@ -59,11 +68,25 @@ bool CChildProcess::Start(const std::string& strCommandLine, const char* pszDebu
     const DWORD cchSaved = ::GetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", szSaved, sizeof(szSaved));
     ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", pszDebugLevel);
     PROCESS_INFORMATION pi = {};
-    const BOOL bStarted =
-        ::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, bInherit, 0, nullptr, nullptr, &si, &pi);
+    // Wine's process creation fails now and then while many processes are being
+    // killed (seen once in a 64-bit run of the kill campaign): tried three times.
+    BOOL bStarted = FALSE;
+    DWORD dwError = ERROR_SUCCESS;
+    for (int nTry = 0; nTry < kStartTries && !bStarted; ++nTry)
+    {
+        if (nTry > 0)
+            ::Sleep(kStartRetryMs);
+        bStarted = ::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, bInherit, 0, nullptr, nullptr,
+                                    &si, &pi);
+        dwError = ::GetLastError();
+    }
     ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", cchSaved ? szSaved : nullptr);
     if (!bStarted)
+    {
+        std::fprintf(stderr, "CreateProcess failed with error %lu: %s\n", static_cast<unsigned long>(dwError),
+                     strCommandLine.c_str());
         return false;
+    }
     ::CloseHandle(pi.hThread);
     m_hProcess = pi.hProcess;
     m_dwProcessId = pi.dwProcessId;
