@@ -3,6 +3,7 @@
 #include "AfxRes.h"
 #include "CmdUI.h"
 #include "ConsoleColours.h"
+#include "ConsoleSearch.h"
 #include "ConsoleText.h"
 #include "FileDialog.h"
 #include "FrameWnd.h"
@@ -77,6 +78,23 @@ void ReportSaveFailure(LPCSTR lpszPath, DWORD dwError)
     std::snprintf(szText, sizeof(szText), "The console could not be saved to\n%s\n\n%s (error %lu)", lpszPath,
                   szReason, static_cast<unsigned long>(dwError));
     AfxMessageBox(szText, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Case and word characters of the system's ANSI code page, made at first use.
+const Console::CSearchTables& SearchTables()
+{
+    static const Console::CSearchTables s_tables = [] {
+        Console::CSearchTables tables = {};
+        for (int n = 0; n < 256; ++n)
+        {
+            char ch = static_cast<char>(n);
+            ::CharLowerBuffA(&ch, 1);
+            tables.fold[n] = static_cast<unsigned char>(ch);
+            tables.word[n] = n != 0 && (::IsCharAlphaNumericA(static_cast<char>(n)) || n == '_');
+        }
+        return tables;
+    }();
+    return s_tables;
 }
 
 // "Logging to <file> stopped: <reason> (error N)", and the like.
@@ -296,26 +314,37 @@ BOOL CChildView::FindAndSelect(LPCSTR lpszText, DWORD dwFlags, BOOL* pbWrapped)
         *pbWrapped = FALSE;
     if (!m_hWnd || !lpszText || !*lpszText)
         return FALSE;
+    const std::size_t cchText = static_cast<std::size_t>(SendMessage(WM_GETTEXTLENGTH));
+    std::unique_ptr<char[]> pText(new (std::nothrow) char[cchText + 1]);
+    if (!pText)
+        return FALSE;
+    const std::size_t cchRead = static_cast<std::size_t>(
+        SendMessage(WM_GETTEXT, static_cast<WPARAM>(cchText + 1), reinterpret_cast<LPARAM>(pText.get())));
     long nStart = 0;
     long nEnd = 0;
     GetSel(nStart, nEnd);
-    const BOOL bDown = (dwFlags & FR_DOWN) != 0;
-    FINDTEXTEXA find = {};
-    find.lpstrText = lpszText;
-    // Onwards from the end of the selection to the end, or back from its start;
-    // then once round from the other end (the caret of a console that follows its
-    // end is at the end).
-    find.chrg.cpMin = bDown ? nEnd : nStart;
-    find.chrg.cpMax = bDown ? -1 : 0;
-    if (SendMessage(EM_FINDTEXTEX, dwFlags, reinterpret_cast<LPARAM>(&find)) < 0)
+    const bool bDown = (dwFlags & FR_DOWN) != 0;
+    const bool bMatchCase = (dwFlags & FR_MATCHCASE) != 0;
+    const bool bWholeWord = (dwFlags & FR_WHOLEWORD) != 0;
+    const Console::CSearchTables& tables = SearchTables();
+    // Onwards from the end of the selection, or back from its start; then once
+    // round from the other end (the caret of a console that follows its end is at
+    // the end).
+    const std::size_t nFrom = Console::OffsetOfPosition(pText.get(), cchRead, bDown ? nEnd : nStart);
+    long nFound = Console::FindInText(pText.get(), cchRead, lpszText, nFrom, bDown, bMatchCase, bWholeWord, tables);
+    if (nFound < 0)
     {
-        find.chrg.cpMin = bDown ? 0 : GetTextLengthEx();
-        if (SendMessage(EM_FINDTEXTEX, dwFlags, reinterpret_cast<LPARAM>(&find)) < 0)
+        nFound = Console::FindInText(pText.get(), cchRead, lpszText, bDown ? 0 : cchRead, bDown, bMatchCase,
+                                     bWholeWord, tables);
+        if (nFound < 0)
             return FALSE;
         if (pbWrapped)
             *pbWrapped = TRUE;
     }
-    SetSel(find.chrgText.cpMin, find.chrgText.cpMax);
+    const std::size_t nFoundAt = static_cast<std::size_t>(nFound);
+    const long nMatchStart = Console::PositionOfOffset(pText.get(), nFoundAt);
+    const long nMatchEnd = Console::PositionOfOffset(pText.get(), nFoundAt + std::strlen(lpszText));
+    SetSel(nMatchStart, nMatchEnd);
     SendMessage(EM_SCROLLCARET);
     // Shown while the Find dialog has the focus, too.
     SendMessage(EM_HIDESELECTION, FALSE, 0);

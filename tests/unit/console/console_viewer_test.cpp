@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <utility>
 #include <sstream>
 #include <string>
 
@@ -102,6 +103,17 @@ TEST(ConsoleViewer, FindF3AndShiftF3SelectMatchesInAFullConsoleAndANewLineLeaves
     ::SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(second.cpMin, Selection(hView).cpMin);
     EXPECT_EQ("Cannot find \"haystack\"", StatusText(window));
+    // Match case and whole word, each on its own.
+    for (const auto& option : {std::make_pair(chx2, "needle"), std::make_pair(chx1, "Needl")})
+    {
+        ::CheckDlgButton(hDialog, option.first, BST_CHECKED);
+        ::SetDlgItemTextA(hDialog, edt1, option.second);
+        ::SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(std::string("Cannot find \"") + option.second + "\"", StatusText(window));
+        ::CheckDlgButton(hDialog, option.first, BST_UNCHECKED);
+        ::SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(std::string::npos, StatusText(window).find("Cannot find")) << option.second << " without it";
+    }
     ::SendMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(nullptr, window.Frame()->m_find.Dialog());
 }
