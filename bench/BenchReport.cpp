@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace Bench
@@ -72,6 +73,54 @@ void TargetRow(const char* pszWhat, double dRatio, bool bAtLeast, double dBound,
                 bMet ? "met" : "NOT met");
 }
 
+// Median, least and greatest of a repetition's values.
+struct Spread
+{
+    double dMedian = 0;
+    double dLeast = 0;
+    double dGreatest = 0;
+};
+
+Spread SpreadOf(std::vector<double> values)
+{
+    Spread spread;
+    if (values.empty())
+        return spread;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    spread.dMedian = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    spread.dLeast = values.front();
+    spread.dGreatest = values.back();
+    return spread;
+}
+
+void SpreadRow(const char* pszWhat, const std::vector<double>& values, const char* pszUnit)
+{
+    const Spread spread = SpreadOf(values);
+    char szNote[120];
+    std::snprintf(szNote, sizeof(szNote), "median of %zu; %.0f to %.0f", values.size(), spread.dLeast,
+                  spread.dGreatest);
+    Row(pszWhat, spread.dMedian, pszUnit, szNote);
+}
+
+// A target on the per-repetition ratios: their median against the bound, and
+// their spread.
+void SpreadTargetRow(const char* pszWhat, const std::vector<double>& ratios, double dBound, bool bAlsoRequired)
+{
+    const Spread spread = SpreadOf(ratios);
+    const bool bMet = bAlsoRequired && !ratios.empty() && spread.dMedian >= dBound;
+    std::printf("  %-46s %10.2f  >= %.2f     %-7s (%.2f to %.2f over %zu)\n", pszWhat, spread.dMedian, dBound,
+                bMet ? "met" : "NOT met", spread.dLeast, spread.dGreatest, ratios.size());
+}
+
+std::vector<double> RatiosOf(const CeilingFigures& ceiling)
+{
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < ceiling.hostRates.size() && i < ceiling.echoRates.size(); ++i)
+        ratios.push_back(Ratio(ceiling.hostRates[i], ceiling.echoRates[i]));
+    return ratios;
+}
+
 } // namespace
 
 void PrintReport(const BenchFigures& f)
@@ -126,6 +175,18 @@ void PrintReport(const BenchFigures& f)
     Row("ZOVLogger WriteFormat, level off", f.isolated.dDisabledWriteFormatNs, "ns/call");
     Row("ZOVLC_SendLogMessage outside debug mode", f.quiet.dNsPerCall, "ns/call");
 
+    Heading("7. the pipe's ceiling: raw echo clients and hosts of the same number, back to back");
+    for (const CeilingFigures& ceiling : f.ceiling)
+    {
+        char szWhat[80];
+        std::snprintf(szWhat, sizeof(szWhat), "%d echo client%s, aggregate", ceiling.nClients,
+                      ceiling.nClients == 1 ? "" : "s");
+        SpreadRow(szWhat, ceiling.echoRates, "round trips/s");
+        std::snprintf(szWhat, sizeof(szWhat), "%d host%s, aggregate%s", ceiling.nClients,
+                      ceiling.nClients == 1 ? "" : "s", ceiling.bNothingLost ? "" : " (LINES MISSING)");
+        SpreadRow(szWhat, ceiling.hostRates, "lines/s");
+    }
+
     Heading("where a line's time goes (isolated)");
     const double dEchoUs = Ratio(1e6, f.echo.dLinesPerSecond);
     const double dPartsUs = dEchoUs + f.isolated.dCrossThreadSendUs + f.console.empty.dMedianUs;
@@ -164,6 +225,11 @@ void PrintReport(const BenchFigures& f)
     TargetRow("64-host rate / 1-host rate, nothing lost",
               Ratio(f.hosts64.run.dLinesPerSecond, f.hidden1.run.dLinesPerSecond), true, 3.0,
               f.hosts64.census.IsComplete() && f.hidden1.census.IsComplete());
+    SpreadTargetRow("1-host rate / 1-client echo rate", RatiosOf(f.ceiling[0]), 0.4, f.ceiling[0].bNothingLost);
+    SpreadTargetRow("8-host rate / 8-client echo rate, nothing lost", RatiosOf(f.ceiling[1]), 0.75,
+                    f.ceiling[1].bNothingLost);
+    SpreadTargetRow("64-host rate / 64-client echo rate, nothing lost", RatiosOf(f.ceiling[2]), 0.75,
+                    f.ceiling[2].bNothingLost);
     std::fflush(stdout);
 }
 

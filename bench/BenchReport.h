@@ -9,6 +9,7 @@
 #include "LineCensus.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace Bench
 {
@@ -28,6 +29,17 @@ struct MemoryFigures
     std::size_t nAfterLeaving = 0;
 };
 
+// Hosts against raw echo clients of the same number, measured back to back in
+// each of several repetitions: what the monitor passes on of what the pipe
+// carries with that many clients.
+struct CeilingFigures
+{
+    int nClients = 0;
+    std::vector<double> echoRates; // aggregate round trips/s, one per repetition
+    std::vector<double> hostRates; // aggregate lines/s, the same repetitions
+    bool bNothingLost = true;      // every host line in the console, in order, in every repetition
+};
+
 struct BenchFigures
 {
     ConsoleAppendCosts console;
@@ -44,6 +56,7 @@ struct BenchFigures
     CountedRun oneLine8;
     CountedRun oneLine64;
     MemoryFigures memory;
+    CeilingFigures ceiling[3]; // 1, 8 and 64 clients
 };
 
 void PrintReport(const BenchFigures& figures);

@@ -9,6 +9,8 @@
 //    hidden and open, and 1 host with TessalyOneLine.exe (the same monitor
 //    appending every line by itself), every line counted; among those turns two
 //    of 8 hosts and a second of 64 hosts;
+//  - the pipe's ceiling: five repetitions of 1, 8 and 64 raw echo clients, each
+//    followed by as many hosts against Tessaly.exe;
 //  - TessalyOneLine.exe with 8 and 64 hosts.
 // The installation (registry "Location", catalogue, companion) is a temporary
 // one, and the registry is restored at the end. Figures are printed, never judged.
@@ -47,6 +49,10 @@ constexpr DWORD kReadyTimeoutMs = 180000;
 constexpr DWORD kDoneTimeoutMs = 300000;
 constexpr DWORD kLeaveTimeoutMs = 60000;
 constexpr DWORD kSettleMs = 1000;
+// The pipe's ceiling: repetitions of echo clients and hosts, 1, 8 and 64 of each.
+constexpr int kCeilingRepeats = 5;
+constexpr int kCeilingClients[] = {1, 8, kManyHosts};
+constexpr int kCeilingLines[] = {kLinesPerTurn, kEightHostLines, kManyHostLines};
 
 void Progress(const char* pszStep)
 {
@@ -80,6 +86,16 @@ Bench::CountedRun RunLogHosts(const Bench::CSharedResults& shared, const Bench::
         pMemory->nAfterLeaving = monitor.PrivateBytes();
     }
     return counted;
+}
+
+// nClients raw echo clients at once against the bench's own echo server.
+Bench::RunResult RunEchoClients(const Bench::CSharedResults& shared, int nClients, int nLines)
+{
+    Bench::CHostRun run(shared, Bench::HostMode::kEcho, nClients, nLines, false);
+    run.StartAndWaitReady(kReadyTimeoutMs);
+    Bench::RunResult result = run.GoAndWaitDone(kDoneTimeoutMs);
+    run.Leave(kLeaveTimeoutMs);
+    return result;
 }
 
 Bench::RunResult RunOtherHost(const Bench::CSharedResults& shared, Bench::HostMode mode, int nLines,
@@ -250,6 +266,23 @@ int main()
                 Progress("1 host, console hidden, one line per insertion");
                 AddTurn(figures.oneLine1, RunLogHosts(shared, monitors.Monitor(), 1, kLinesPerTurn), bFirst);
             }
+        }
+    }
+    if (!monitors.Use(Bench::kMonitorProgram))
+        return 1;
+    for (int nRepeat = 0; nRepeat < kCeilingRepeats; ++nRepeat)
+    {
+        for (int i = 0; i < 3; ++i)
+        {
+            Bench::CeilingFigures& ceiling = figures.ceiling[i];
+            ceiling.nClients = kCeilingClients[i];
+            Progress("the pipe's ceiling: echo clients, then hosts of the same number");
+            ceiling.echoRates.push_back(
+                RunEchoClients(shared, kCeilingClients[i], kCeilingLines[i]).dLinesPerSecond);
+            const Bench::CountedRun hosts =
+                RunLogHosts(shared, monitors.Monitor(), kCeilingClients[i], kCeilingLines[i]);
+            ceiling.hostRates.push_back(hosts.run.dLinesPerSecond);
+            ceiling.bNothingLost = ceiling.bNothingLost && hosts.census.IsComplete();
         }
     }
     if (!monitors.Use(Bench::kOneLineMonitorProgram))
