@@ -18,17 +18,20 @@ bool CLineGate::Pass() const
     return true;
 }
 
-void CLineGate::LetPostedMessagesThrough(HWND hWnd)
+bool CLineGate::PostedMessagesWait()
 {
     // Looking at the queue after every line, and closing the gate for whatever
     // happens to be posted, cost a sixth of the line rate; a posted message waits
     // at most one interval longer this way.
     const DWORD dwNow = ::GetTickCount();
     if (dwNow - m_dwLastQueueLook < kQueueLookIntervalMs)
-        return;
+        return false;
     m_dwLastQueueLook = dwNow;
-    if (HIWORD(::GetQueueStatus(QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) == 0)
-        return;
+    return HIWORD(::GetQueueStatus(QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) != 0;
+}
+
+void CLineGate::CloseBehindPostedMessages(HWND hWnd)
+{
     if (!hWnd || m_bClosed || !m_hOpen)
         return;
     // Posted behind the waiting messages, it arrives once they have been handled.

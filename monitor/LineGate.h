@@ -24,10 +24,11 @@ public:
     // costs a flag read; a line that slips past as it closes is harmless. true
     // when it was closed (the window may have gone meanwhile).
     bool Pass() const;
-    // The window's thread, after it has shown a line: when messages posted to it
-    // are waiting (looked at every kQueueLookIntervalMs), closes the gate and
-    // posts WM_REOPENLINEGATE to hWnd behind them.
-    void LetPostedMessagesThrough(HWND hWnd);
+    // The window's thread, after it has shown a line: whether messages posted to
+    // it are waiting (looked at every kQueueLookIntervalMs, false in between)...
+    bool PostedMessagesWait();
+    // ...and if so, closes the gate and posts WM_REOPENLINEGATE to hWnd behind them.
+    void CloseBehindPostedMessages(HWND hWnd);
     // The window's thread: on WM_REOPENLINEGATE (the posted messages ahead of it
     // have been handled), and whenever nobody would reopen it otherwise.
     void Open();

@@ -126,6 +126,15 @@ bool CMainWindowLink::SendExitCommand() const
     return true;
 }
 
+void CMainWindowLink::LetPostedMessagesThrough()
+{
+    if (!m_lineGate.PostedMessagesWait())
+        return;
+    // Withdraw runs on this thread too, so the handle cannot go between the two.
+    if (const HWND hWnd = GetWindow())
+        m_lineGate.CloseBehindPostedMessages(hWnd);
+}
+
 void CMainWindowLink::RequestExit()
 {
     CCriticalSectionLock lock(m_lock);

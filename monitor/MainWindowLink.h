@@ -47,6 +47,10 @@ public:
     Console::CConsoleLineQueue& Lines() const { return m_lines; }
     // The gate that lines pass; the window's thread closes and opens it.
     CLineGate& LineGate() { return m_lineGate; }
+    // The window's thread, after it has shown a line: lets waiting posted messages
+    // through (CLineGate), while a window is published only: once it is withdrawn
+    // nobody would reopen the gate.
+    void LetPostedMessagesThrough();
     // Sends the Exit command to the window. false when none is published.
     bool SendExitCommand() const;
     // Posts the Exit command, whatever the mode, without waiting for the window.

@@ -164,7 +164,7 @@ LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
     AppendDeferredLines();
     m_bAppendingLines = FALSE;
     // Lines from many clients must not keep the Exit command and COM calls waiting.
-    MainWindowLink().LineGate().LetPostedMessagesThrough(m_hWnd);
+    MainWindowLink().LetPostedMessagesThrough();
     return 0;
 }
 

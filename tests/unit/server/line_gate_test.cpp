@@ -63,7 +63,7 @@ private:
         if (pThis && message == g_uAppMonUpdateMessage)
         {
             ++pThis->m_nLines;
-            pThis->m_link.LineGate().LetPostedMessagesThrough(hWnd);
+            pThis->m_link.LetPostedMessagesThrough();
             return 0;
         }
         if (pThis && message == WM_REOPENLINEGATE)

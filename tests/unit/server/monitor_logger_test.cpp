@@ -64,7 +64,7 @@ TEST(MonitorLogger, TheWindowsThreadWaitingForTheLoggerLetsTheGatedLineThrough)
     pWindow->Post([&] {
         // A message waiting to be handled closes the gate.
         ::PostMessageA(pWindow->GetHwnd(), WM_NULL, 0, 0);
-        MainWindowLink().LineGate().LetPostedMessagesThrough(pWindow->GetHwnd());
+        MainWindowLink().LetPostedMessagesThrough();
         std::thread([pLogger] { pLogger->Info(L"a gated line"); }).detach();
         ::Sleep(200); // it holds the logger and waits at the gate
         const DWORD dwStart = ::GetTickCount();
