@@ -8,6 +8,7 @@
 #include "CompanionLibrary.h"
 #include "InstallLocation.h"
 #include "InstallRegistry.h"
+#include "ListenerReport.h"
 #include "LoggingConfiguration.h"
 #include "MainFrm.h"
 #include "MainWindowLink.h"
@@ -16,12 +17,10 @@
 #include "OleInit.h"
 #include "OleObjectFactory.h"
 #include "PipeServer.h"
-#include "ResourceString.h"
 #include "ShowLogLine.h"
 #include "ui/resource.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace
@@ -39,70 +38,6 @@ bool IsRegistrationRun(const char* pszCommandLine)
 {
     return pszCommandLine &&
            (lstrcmpiA(pszCommandLine, "/Register") == 0 || lstrcmpiA(pszCommandLine, "-Register") == 0);
-}
-
-// Exit codes of a monitor that could not serve the pipe (0: it served, or never
-// had to), and what it tells the user in debug mode.
-struct ListenerFailure
-{
-    ListenerOutcome outcome;
-    int nExitCode;
-    const char* pszText;
-};
-constexpr ListenerFailure kListenerFailures[] = {
-    {ListenerOutcome::kAnotherMonitorServes, 2,
-     "Another copy of the monitor keeps the pipe and did not give it up within 3 seconds, and it does not "
-     "answer: it has stopped. End that Tessaly.exe in the Task Manager and start your program again."},
-    {ListenerOutcome::kLockHeldByAnotherUser, 3,
-     "The monitor cannot serve: the name of its pipe lock is held by a process of another user."},
-    {ListenerOutcome::kNoPipe, 4, "The monitor cannot serve: its pipe could not be created."},
-};
-
-const ListenerFailure* FindListenerFailure(ListenerOutcome outcome)
-{
-    for (const ListenerFailure& failure : kListenerFailures)
-    {
-        if (failure.outcome == outcome)
-            return &failure;
-    }
-    return nullptr;
-}
-
-// Whether another monitor's window answers (within kAnswerMs): a monitor that
-// keeps the listener mutex and answers serves the pipe, and this one gives way
-// silently, as when two start together; one that does not answer has stopped.
-constexpr UINT kAnswerMs = 2000;
-
-struct WindowSearch
-{
-    char szTitle[64];
-    bool bAnswered;
-};
-
-BOOL CALLBACK AskMonitorWindow(HWND hWnd, LPARAM lParam)
-{
-    WindowSearch& search = *reinterpret_cast<WindowSearch*>(lParam);
-    DWORD dwProcessId = 0;
-    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
-    char szTitle[sizeof(search.szTitle)] = "";
-    if (dwProcessId == ::GetCurrentProcessId() || !::GetWindowTextA(hWnd, szTitle, sizeof(szTitle)) ||
-        lstrcmpA(szTitle, search.szTitle) != 0)
-        return TRUE;
-    DWORD_PTR dwResult = 0;
-    search.bAnswered = ::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerMs,
-                                             &dwResult) != 0;
-    return search.bAnswered ? FALSE : TRUE;
-}
-
-bool AnotherMonitorAnswers()
-{
-    WindowSearch search = {};
-    // The frame's title: its resource string up to the first line end.
-    AfxLoadString(IDR_MAINFRAME, search.szTitle, sizeof(search.szTitle));
-    if (char* pEnd = std::strchr(search.szTitle, '\n'))
-        *pEnd = '\0';
-    ::EnumWindows(&AskMonitorWindow, reinterpret_cast<LPARAM>(&search));
-    return search.bAnswered;
 }
 
 bool AnotherMonitorRuns()
@@ -237,18 +172,7 @@ void CTessalyApp::DeleteAppMon()
 
 int CTessalyApp::ExitInstance()
 {
-    DWORD dwListenerError = ERROR_SUCCESS;
-    const ListenerOutcome outcome = PipeListenerOutcome(&dwListenerError);
-    const ListenerFailure* pFailure =
-        outcome == ListenerOutcome::kAnotherMonitorServes && AnotherMonitorAnswers() ? nullptr
-                                                                                      : FindListenerFailure(outcome);
-    if (pFailure && m_bDebugMode)
-    {
-        std::string strText = pFailure->pszText;
-        if (dwListenerError != ERROR_SUCCESS)
-            strText += " (system error " + std::to_string(dwListenerError) + ")";
-        AfxMessageBox(strText.c_str(), MB_OK | MB_ICONEXCLAMATION);
-    }
+    const int nListenerExitCode = ReportListenerFailure(m_bDebugMode);
 
     // The pipe server's threads stop where they hold nothing. One still at work
     // after the wait may yet reach the client table: taking its mutex for good
@@ -270,7 +194,7 @@ int CTessalyApp::ExitInstance()
 
     AfxOleTerm(); // also withdraws the class object from COM
     const int nExitCode = CWinApp::ExitInstance();
-    return pFailure ? pFailure->nExitCode : nExitCode;
+    return nListenerExitCode != 0 ? nListenerExitCode : nExitCode;
 }
 
 void CTessalyApp::OnAppAbout()
