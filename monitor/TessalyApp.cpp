@@ -129,7 +129,8 @@ BOOL CTessalyApp::InitInstance()
     if (MayRegisterWithCom(IsRegistrationRun(m_lpCmdLine), m_strInstalledProgram))
         COleObjectFactory::UpdateRegistryAll(TRUE);
     COleObjectFactory::RegisterAll();
-    // Nothing reads profile settings, so no registry key is chosen for them.
+    // The console reads and writes the user's settings itself (MonitorSettings.h):
+    // no framework profile key is chosen.
 
     if (IsRegistrationRun(m_lpCmdLine))
         return FALSE;

@@ -105,7 +105,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar);
     // The user's placement, bars and log file from the last time.
-    RestoreSettings();
+    RestoreSettings(strLogFile);
 
     // 8. The pipe listener. The window is published first, so that the first
     // client's lines already find it; OnDestroy withdraws it again.
@@ -150,6 +150,7 @@ LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
         // message box): this line goes in after the lines being appended.
         if (!lines.Defer(wParam, pszText))
             m_heldLines.emplace_back(wParam, pszText); // its sender does not wait for it
+        m_bLinesDeferred = TRUE;
         return 0;
     }
     m_bAppendingLines = TRUE;
@@ -161,7 +162,8 @@ LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
     else if (group.Size() > 0)
         AppendGroup(group, wParam, pszText);
     lines.MarkShown(group);
-    AppendDeferredLines();
+    if (m_bLinesDeferred)
+        AppendDeferredLines();
     m_bAppendingLines = FALSE;
     // Lines from many clients must not keep the Exit command and COM calls waiting.
     MainWindowLink().LetPostedMessagesThrough();
@@ -171,13 +173,13 @@ LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
 void CMainFrame::AppendDeferredLines()
 {
     Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
-    for (;;)
+    // Lines deferred while these go in are taken on the next round.
+    while (m_bLinesDeferred)
     {
+        m_bLinesDeferred = FALSE;
         Console::CLineGroup deferred = lines.TakeDeferred();
         std::vector<std::pair<WPARAM, std::string>> held;
         held.swap(m_heldLines);
-        if (deferred.Size() == 0 && held.empty())
-            return;
         if (deferred.Size() > 0)
             AppendGroup(deferred, 0, nullptr);
         lines.MarkShown(deferred);
@@ -278,7 +280,7 @@ void CMainFrame::FindInConsole(BOOL bReverse)
     SetMessageText(szText);
 }
 
-void CMainFrame::RestoreSettings()
+void CMainFrame::RestoreSettings(const std::string& strLogFile)
 {
     WINDOWPLACEMENT placement = {};
     if (Settings::ReadPlacement(placement))
@@ -294,7 +296,6 @@ void CMainFrame::RestoreSettings()
         ShowControlBar(&m_wndStatusBar, FALSE);
     // A log file that could not be opened before the banner is tried once more, now
     // that the status bar can say why it fails; logging then stays off.
-    const std::string strLogFile = Settings::ReadLogFile();
     if (!strLogFile.empty() && !m_wndView.IsLogging())
         m_wndView.StartLogging(strLogFile.c_str(), FALSE);
 }

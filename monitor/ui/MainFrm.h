@@ -80,11 +80,13 @@ private:
 
     // Searches the console; a text it lacks is named in the status bar.
     void FindInConsole(BOOL bReverse);
-    // The user's saved placement and bars, applied to the new window; and saved.
-    void RestoreSettings();
+    // The user's saved placement and bars applied to the new window, and the log file
+    // (strLogFile, read before the banner) tried again if it did not open; and saved.
+    void RestoreSettings(const std::string& strLogFile);
     void SaveSettings();
 
     BOOL m_bAppendingLines = FALSE;
+    BOOL m_bLinesDeferred = FALSE; // a message came while lines were being appended
     // Lines of senders without the queue that arrived while lines were being appended.
     std::vector<std::pair<WPARAM, std::string>> m_heldLines;
 };
