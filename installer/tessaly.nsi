@@ -1,6 +1,7 @@
 ; The Windows installer of the Marvane ZOV system: the monitor Tessaly.exe, the
-; client library Varnel.dll, the message catalogue, the sample companion library
-; and the SDK (header, import library, samples).
+; client library Varnel.dll and the sample companion library (32-bit, and 64-bit in
+; the x64 folder), the message catalogue and the SDK (header, import libraries for
+; mingw and Microsoft linkers, CMake package, samples).
 ;
 ; Built by the CMake target "installer" (build/TessalySetup.exe):
 ;   makensis -DSTAGE_LISTS=<dir> -DOUTPUT_FILE=<setup.exe> -DVERSION=<x.y.z> -DICON_FILE=<ico>
@@ -106,8 +107,11 @@ Section "Install"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
     ; Both programs take the installation folder (and so the catalogue and the
-    ; companion library) from the folder part of this value.
+    ; companion library) from the folder part of this value. It lives in the 32-bit
+    ; registry view, where hosts of both bitnesses read it.
+    SetRegView 32
     WriteRegStr HKLM "${INSTALL_KEY}" "Location" "$INSTDIR\Tessaly.exe"
+    SetRegView default
 
     ; The monitor registers its automation class and ends; COM can then start it
     ; for the first host.
@@ -135,7 +139,9 @@ SectionEnd
 ; the uninstaller may have been given the folder in its short form.
 Function un.LocationIsOurs
     StrCpy $R0 0
+    SetRegView 32
     ReadRegStr $0 HKLM "${INSTALL_KEY}" "Location"
+    SetRegView default
     ${If} $0 == ""
         Return
     ${EndIf}
@@ -156,11 +162,13 @@ Section "Uninstall"
 
     ; Another installation may own the value by now: leave it to that one.
     Call un.LocationIsOurs
+    SetRegView 32
     ${If} $R0 = 1
         DeleteRegValue HKLM "${INSTALL_KEY}" "Location"
     ${EndIf}
     DeleteRegKey /ifempty HKLM "${INSTALL_KEY}"
     DeleteRegKey /ifempty HKLM "${MAKER_KEY}"
+    SetRegView default
 
     DeleteRegKey HKCR "${APPMON_PROGID}"
     DeleteRegKey HKCR "CLSID\${APPMON_CLSID}"

@@ -9,7 +9,7 @@ CompanionStatus BindCompanionLibrary(const std::string& strInstallDir, Companion
     if (strInstallDir.empty())
         return CompanionStatus::kNotLoaded;
 
-    const std::string strPath = strInstallDir + kCompanionLibraryFileName;
+    const std::string strPath = strInstallDir + kCompanionLibraryRelativePath;
     companion.hModule = LoadLibraryExA(strPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!companion.hModule)
         return CompanionStatus::kNotLoaded;

@@ -1,6 +1,8 @@
-// Binds the companion library of the installation, "ZOVNativeLogging.dll" in the
-// installation directory, and takes its logger hook ZOV_SetLogger. Shared by both
-// deliverables.
+// Binds the companion library of the installation and takes its logger hook
+// ZOV_SetLogger. Shared by both deliverables. A process loads the companion of its
+// own bitness: 32-bit programs "ZOVNativeLogging.dll" in the installation
+// directory, 64-bit ones the one in its "x64" folder (beside the 64-bit
+// Varnel.dll).
 //
 // The library is kept loaded for the rest of the process, never freed: the
 // companion may keep the logger pointer and write through it from threads of its
@@ -24,7 +26,11 @@ class ILogger;
 namespace Install
 {
 
-constexpr const char kCompanionLibraryFileName[] = "ZOVNativeLogging.dll";
+#ifdef _WIN64
+constexpr const char kCompanionLibraryRelativePath[] = "x64\\ZOVNativeLogging.dll";
+#else
+constexpr const char kCompanionLibraryRelativePath[] = "ZOVNativeLogging.dll";
+#endif
 constexpr const char kLoggerHookName[] = "ZOV_SetLogger";
 
 typedef void(__cdecl* PFN_ZOV_SETLOGGER)(Marvane::NativeLogging::ILogger* pLogger);
@@ -42,7 +48,7 @@ struct CompanionLibrary
     PFN_ZOV_SETLOGGER pfnSetLogger = nullptr; // null unless kBound
 };
 
-// Loads strInstallDir + "ZOVNativeLogging.dll" (LoadLibraryEx with
+// Loads strInstallDir + kCompanionLibraryRelativePath (LoadLibraryEx with
 // LOAD_WITH_ALTERED_SEARCH_PATH, so its own dependencies are found beside it) and
 // looks up the hook. strInstallDir must be an absolute directory ending with a
 // separator, as Install::ResolveInstallPaths gives it; an empty one loads nothing.

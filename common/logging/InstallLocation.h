@@ -17,6 +17,11 @@ namespace Install
 // read into a 500-byte buffer: at most 499 characters.
 constexpr const char kRegistryKeyPath[] = "Software\\Marvane\\ZOVCommon";
 constexpr const char kLocationValueName[] = "Location";
+// The key lives in the 32-bit registry view, where the 32-bit installer writes it
+// and the 32-bit monitor reads it: 64-bit processes ask for that view
+// (KEY_WOW64_32KEY), so that one installation serves hosts of both bitnesses.
+// 32-bit processes see that view anyway.
+constexpr unsigned long kRegistryKeyView = 0x0200;
 constexpr std::size_t kLocationBufferBytes = 500;
 
 // The monitor's program in the installation directory: the only pipe server the

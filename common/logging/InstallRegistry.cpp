@@ -44,6 +44,8 @@ bool ExpandReferences(const std::string& strValue, std::string& strExpanded)
     }
 }
 
+static_assert(kRegistryKeyView == KEY_WOW64_32KEY, "the installation key is read in the 32-bit view");
+
 } // namespace
 
 LocationReadStatus ReadInstallLocation(std::string& strLocation)
@@ -51,7 +53,7 @@ LocationReadStatus ReadInstallLocation(std::string& strLocation)
     strLocation.clear();
 
     HKEY hRawKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRegistryKeyPath, 0, KEY_READ, &hRawKey) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRegistryKeyPath, 0, KEY_READ | kRegistryKeyView, &hRawKey) != ERROR_SUCCESS)
         return LocationReadStatus::kKeyMissing;
     const RegKeyPtr key(hRawKey);
 

@@ -1,5 +1,6 @@
 // Reads the installation location, the value "Location" of
-// HKEY_LOCAL_MACHINE\Software\Marvane\ZOVCommon. Reports what it found and shows
+// HKEY_LOCAL_MACHINE\Software\Marvane\ZOVCommon, in the 32-bit registry view
+// whatever the process's bitness. Reports what it found and shows
 // nothing: the application objects decide which outcome deserves a message box.
 #pragma once
 

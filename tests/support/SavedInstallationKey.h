@@ -4,7 +4,7 @@
 // another a different machine.
 #pragma once
 
-#include "InstallLocation.h"
+#include "InstallKey.h"
 
 #include <windows.h>
 
@@ -15,9 +15,8 @@ class CSavedInstallationKey
 public:
     CSavedInstallationKey()
     {
-        HKEY hKey = nullptr;
-        m_bKeyExisted = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, 0, KEY_READ, &hKey) ==
-                        ERROR_SUCCESS;
+        const HKEY hKey = TestInstallKey::Open(KEY_READ);
+        m_bKeyExisted = hKey != nullptr;
         if (!m_bKeyExisted)
             return;
         DWORD cbData = 0;
@@ -36,9 +35,8 @@ public:
         RemoveKey();
         if (!m_bKeyExisted)
             return;
-        HKEY hKey = nullptr;
-        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, 0, nullptr, 0, KEY_WRITE,
-                              nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+        const HKEY hKey = TestInstallKey::Create();
+        if (!hKey)
             return;
         if (m_bValueExisted)
             ::RegSetValueExA(hKey, Install::kLocationValueName, 0, m_dwType, m_data.data(),
@@ -49,7 +47,7 @@ public:
     CSavedInstallationKey(const CSavedInstallationKey&) = delete;
     CSavedInstallationKey& operator=(const CSavedInstallationKey&) = delete;
 
-    static void RemoveKey() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath); }
+    static void RemoveKey() { TestInstallKey::Delete(); }
 
 private:
     bool m_bKeyExisted = false;

@@ -16,7 +16,7 @@ constexpr char kDebugVariable[] = "QX_LMDEBUGLOGLEVEL";
 void WriteLocation(const std::string& strValue)
 {
     HKEY hKey = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey,
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_WRITE | kInstallKeyView, nullptr, &hKey,
                           nullptr) != ERROR_SUCCESS)
         return;
     ::RegSetValueExA(hKey, "Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
@@ -58,21 +58,21 @@ long RunToEnd(const std::string& strCommandLine, DWORD dwTimeoutMs, const char* 
     return nResult;
 }
 
-bool KeyExists(HKEY hRoot, const char* pszKey)
+bool KeyExists(HKEY hRoot, const char* pszKey, REGSAM dwView)
 {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(hRoot, pszKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(hRoot, pszKey, 0, KEY_READ | dwView, &hKey) != ERROR_SUCCESS)
         return false;
     ::RegCloseKey(hKey);
     return true;
 }
 
-std::string ReadString(HKEY hRoot, const std::string& strKey, const char* pszValue, bool* pbFound)
+std::string ReadString(HKEY hRoot, const std::string& strKey, const char* pszValue, bool* pbFound, REGSAM dwView)
 {
     if (pbFound)
         *pbFound = false;
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(hRoot, strKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(hRoot, strKey.c_str(), 0, KEY_READ | dwView, &hKey) != ERROR_SUCCESS)
         return std::string();
     char szValue[2048] = "";
     DWORD cb = sizeof(szValue) - 1;
@@ -95,7 +95,7 @@ bool PathExists(const std::string& strPath)
 
 CLocationGuard::CLocationGuard()
 {
-    m_strValue = ReadString(HKEY_LOCAL_MACHINE, kInstallKey, "Location", &m_bHadValue);
+    m_strValue = ReadString(HKEY_LOCAL_MACHINE, kInstallKey, "Location", &m_bHadValue, kInstallKeyView);
 }
 
 CLocationGuard::~CLocationGuard()
@@ -109,7 +109,7 @@ CLocationGuard::~CLocationGuard()
         return;
     }
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &hKey) !=
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_SET_VALUE | KEY_QUERY_VALUE | kInstallKeyView, &hKey) !=
         ERROR_SUCCESS)
         return;
     ::RegDeleteValueA(hKey, "Location");
@@ -120,7 +120,7 @@ CLocationGuard::~CLocationGuard()
                         nSubKeys == 0 && nValues == 0;
     ::RegCloseKey(hKey);
     if (bEmpty)
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
+        ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, kInstallKeyView, 0);
 }
 
 HWND FindAnyMonitorFrame()

@@ -3,6 +3,7 @@
 // installation's "Location" value back the way the test found it.
 #pragma once
 
+#include "InstallLocation.h"
 #include "Polling.h"
 
 #include <windows.h>
@@ -15,6 +16,9 @@ namespace InstallerTest
 constexpr char kInstallKey[] = "Software\\Marvane\\ZOVCommon";
 constexpr char kMakerKey[] = "Software\\Marvane";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\MarvaneZOV";
+// The installer writes the installation key, and the uninstaller removes it, in the
+// registry view that the programs read.
+constexpr REGSAM kInstallKeyView = Install::kRegistryKeyView;
 constexpr char kClsidKey[] = "CLSID\\{E2156BC5-6423-46F8-8B16-B6B1D88558E5}";
 constexpr char kProgIdKey[] = "Tessaly.AppMon";
 
@@ -23,9 +27,10 @@ constexpr char kProgIdKey[] = "Tessaly.AppMon";
 // QX_LMDEBUGLOGLEVEL for the program, or null for none.
 long RunToEnd(const std::string& strCommandLine, DWORD dwTimeoutMs, const char* pszDebugLevel = nullptr);
 
-bool KeyExists(HKEY hRoot, const char* pszKey);
+bool KeyExists(HKEY hRoot, const char* pszKey, REGSAM dwView = 0);
 // A string value; bFound tells whether it exists.
-std::string ReadString(HKEY hRoot, const std::string& strKey, const char* pszValue, bool* pbFound = nullptr);
+std::string ReadString(HKEY hRoot, const std::string& strKey, const char* pszValue, bool* pbFound = nullptr,
+                       REGSAM dwView = 0);
 
 bool PathExists(const std::string& strPath);
 

@@ -4,6 +4,7 @@
 // icon and staying resident in debug mode (a taskbar that is not there yet
 // included), and the console as a user sees it.
 #include "AppMonIds.h"
+#include "InstalledCompanion.h"
 #include "MessagePump.h"
 #include "MonitorProcess.h"
 #include "PipeProtocol.h"
@@ -520,7 +521,7 @@ TEST_F(MonitorProgramTest, OpenConsoleRestoresAMinimisedConsoleAndBringsItToTheF
 
 TEST_F(MonitorProgramTest, AMissingCompanionLibraryAddsItsLineToTheBoxAndStartUpGoesOn)
 {
-    ASSERT_TRUE(::DeleteFileA((m_installation.Directory() + "ZOVNativeLogging.dll").c_str()));
+    ASSERT_TRUE(::DeleteFileA(InstalledCompanion::PathIn(m_installation.Directory()).c_str()));
     CMonitorProcess monitor;
     ASSERT_TRUE(monitor.Start());
     const HWND hBox = WaitForInstallationBox(monitor);

@@ -1,5 +1,6 @@
 #include "MonitorProcess.h"
 
+#include "InstallKey.h"
 #include "Processes.h"
 
 #include <vector>
@@ -138,9 +139,12 @@ std::string InstalledMonitorPath()
 {
     char szLocation[MAX_PATH] = "";
     DWORD cbLocation = sizeof(szLocation);
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Marvane\\ZOVCommon", "Location", RRF_RT_REG_SZ, nullptr,
-                       szLocation, &cbLocation) == ERROR_SUCCESS &&
-        ::GetFileAttributesA(szLocation) != INVALID_FILE_ATTRIBUTES)
+    const HKEY hKey = TestInstallKey::Open(KEY_QUERY_VALUE);
+    const bool bRead = hKey && ::RegGetValueA(hKey, nullptr, Install::kLocationValueName, RRF_RT_REG_SZ, nullptr,
+                                              szLocation, &cbLocation) == ERROR_SUCCESS;
+    if (hKey)
+        ::RegCloseKey(hKey);
+    if (bRead && ::GetFileAttributesA(szLocation) != INVALID_FILE_ATTRIBUTES)
         return szLocation;
     return BuiltProgramPath("Tessaly.exe");
 }

@@ -1,5 +1,7 @@
 #include "TestInstallation.h"
 
+#include "InstallKey.h"
+#include "InstalledCompanion.h"
 #include "MonitorProcess.h"
 
 #include <windows.h>
@@ -8,8 +10,6 @@
 
 namespace
 {
-
-constexpr char kKeyPath[] = "Software\\Marvane\\ZOVCommon";
 
 void WriteFileText(const std::string& strPath, const std::string& strText)
 {
@@ -40,8 +40,7 @@ std::string CTestInstallation::DefaultCatalogue()
 
 CTestInstallation::CTestInstallation(Kind kind, const std::string& catalogue)
 {
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &hKey) == ERROR_SUCCESS)
+    if (const HKEY hKey = TestInstallKey::Open(KEY_READ))
     {
         char szValue[512];
         DWORD cb = sizeof(szValue) - 1;
@@ -59,7 +58,7 @@ CTestInstallation::CTestInstallation(Kind kind, const std::string& catalogue)
 
     if (kind == Kind::kNoKey)
     {
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
+        TestInstallKey::Delete();
         return;
     }
     std::string strLocation;
@@ -73,19 +72,12 @@ CTestInstallation::CTestInstallation(Kind kind, const std::string& catalogue)
         WriteFileText(m_strDirectory + "ZOVLogMessages.ini", catalogue);
         // A companion library belongs to a complete installation; without it the
         // programs report a broken one.
-        ::CopyFileA(BuiltProgramPath("companion_hook\\ZOVNativeLogging.dll").c_str(),
-                    (m_strDirectory + "ZOVNativeLogging.dll").c_str(), FALSE);
+        InstalledCompanion::CopyInto(BuiltProgramPath((std::string("companion_hook\\") + Install::kCompanionLibraryRelativePath).c_str()), m_strDirectory);
         // The installation's own monitor: hosts talk only to a pipe that its program serves.
         strLocation = m_strDirectory + "Tessaly.exe";
         ::CopyFileA(BuiltProgramPath("Tessaly.exe").c_str(), strLocation.c_str(), FALSE);
     }
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr) ==
-        ERROR_SUCCESS)
-    {
-        ::RegSetValueExA(hKey, "Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(strLocation.c_str()),
-                         static_cast<DWORD>(strLocation.size() + 1));
-        ::RegCloseKey(hKey);
-    }
+    TestInstallKey::WriteLocation(strLocation);
 }
 
 CTestInstallation::~CTestInstallation()
@@ -94,21 +86,12 @@ CTestInstallation::~CTestInstallation()
     {
         ::DeleteFileA((m_strDirectory + "ZOVLogMessages.ini").c_str());
         // Fails while a program still uses them; the folder then stays.
-        ::DeleteFileA((m_strDirectory + "ZOVNativeLogging.dll").c_str());
+        InstalledCompanion::RemoveFrom(m_strDirectory);
         ::DeleteFileA((m_strDirectory + "Tessaly.exe").c_str());
         ::RemoveDirectoryA(m_strDirectory.c_str());
     }
-    HKEY hKey = nullptr;
-    if (!m_bHadValue)
-    {
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
-        return;
-    }
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr) ==
-        ERROR_SUCCESS)
-    {
-        ::RegSetValueExA(hKey, "Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_strSavedValue.c_str()),
-                         static_cast<DWORD>(m_strSavedValue.size() + 1));
-        ::RegCloseKey(hKey);
-    }
+    if (m_bHadValue)
+        TestInstallKey::WriteLocation(m_strSavedValue);
+    else
+        TestInstallKey::Delete();
 }

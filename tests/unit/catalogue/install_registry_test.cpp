@@ -1,6 +1,7 @@
 // Reading "Location" from the real registry of the test's Wine prefix. The key is
 // saved before each case and put back afterwards.
 #include "InstallLocation.h"
+#include "InstallKey.h"
 #include "InstallRegistry.h"
 #include "SavedInstallationKey.h"
 
@@ -25,9 +26,8 @@ protected:
 
     static HKEY CreateKey()
     {
-        HKEY hKey = nullptr;
-        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, 0, nullptr, 0,
-                                                 KEY_WRITE, nullptr, &hKey, nullptr));
+        const HKEY hKey = TestInstallKey::Create();
+        EXPECT_NE(nullptr, hKey);
         return hKey;
     }
 
@@ -73,6 +73,28 @@ TEST_F(InstallRegistry, MissingKeyMissingValueAndEmptyValueAreTold)
     SetLocation(REG_DWORD, &dwNumber, sizeof dwNumber);
     EXPECT_EQ(LocationReadStatus::kValueMissing, Read(strLocation));
 }
+
+#ifdef _WIN64
+// The 32-bit installer writes the key in the 32-bit view; a 64-bit process reads it
+// there and never takes a key of its own view for it.
+TEST_F(InstallRegistry, A64BitProcessReadsTheKeyInThe32BitView)
+{
+    HKEY hOwnView = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, 0, nullptr, 0,
+                                             KEY_WRITE | KEY_WOW64_64KEY, nullptr, &hOwnView, nullptr));
+    const std::string strOwnView = "C:\\Elsewhere\\Tessaly.exe";
+    RegSetValueExA(hOwnView, Install::kLocationValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(strOwnView.c_str()),
+                   static_cast<DWORD>(strOwnView.size() + 1));
+    RegCloseKey(hOwnView);
+    std::string strLocation;
+    EXPECT_EQ(LocationReadStatus::kKeyMissing, Read(strLocation));
+
+    SetLocation("C:\\Program Files (x86)\\Marvane\\ZOV\\Tessaly.exe");
+    EXPECT_EQ(LocationReadStatus::kOk, Read(strLocation));
+    EXPECT_EQ("C:\\Program Files (x86)\\Marvane\\ZOV\\Tessaly.exe", strLocation);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, KEY_WOW64_64KEY, 0);
+}
+#endif
 
 TEST_F(InstallRegistry, ValuesUpTo499CharactersAreRead)
 {

@@ -2,7 +2,8 @@
 
 #include "AppMonIds.h"
 #include "ClientTestMonitor.h"
-#include "InstallLocation.h"
+#include "InstallKey.h"
+#include "InstalledCompanion.h"
 #include "PipeProtocol.h"
 #include "Processes.h"
 
@@ -22,14 +23,6 @@ std::string ProgramFolder()
     const DWORD nLength = GetModuleFileNameA(nullptr, szPath, sizeof szPath);
     const std::string strPath(szPath, nLength);
     return strPath.substr(0, strPath.find_last_of("\\/") + 1);
-}
-
-HKEY CreateInstallKey()
-{
-    HKEY hKey = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, Install::kRegistryKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey,
-                    nullptr);
-    return hKey;
 }
 
 void DeleteFolderTree(const std::string& strFolder)
@@ -145,6 +138,7 @@ CScopedInstallation::CScopedInstallation()
 CScopedInstallation::~CScopedInstallation()
 {
     // A companion library stays loaded for the rest of the process: its folder stays too.
+    InstalledCompanion::RemoveFrom(m_strFolder + "\\");
     DeleteFolderTree(m_strFolder);
 }
 
@@ -161,21 +155,18 @@ void CScopedInstallation::RemoveKey()
 void CScopedInstallation::RemoveValue()
 {
     RemoveKey();
-    RegCloseKey(CreateInstallKey());
+    RegCloseKey(TestInstallKey::Create());
 }
 
 void CScopedInstallation::SetLocation(const std::string& strValue)
 {
-    const HKEY hKey = CreateInstallKey();
-    RegSetValueExA(hKey, Install::kLocationValueName, 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(strValue.c_str()), static_cast<DWORD>(strValue.size() + 1));
-    RegCloseKey(hKey);
+    TestInstallKey::WriteLocation(strValue);
 }
 
 bool CScopedInstallation::AddCompanionLibrary()
 {
-    const std::string strSource = ProgramFolder() + "companion_hook\\ZOVNativeLogging.dll";
-    return CopyFileA(strSource.c_str(), (m_strFolder + "\\ZOVNativeLogging.dll").c_str(), FALSE) != FALSE;
+    const std::string strSource = ProgramFolder() + "companion_hook\\" + Install::kCompanionLibraryRelativePath;
+    return InstalledCompanion::CopyInto(strSource, m_strFolder + "\\");
 }
 
 // ---- CScopedEnvironmentVariable -----------------------------------------------------------

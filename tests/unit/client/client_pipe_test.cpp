@@ -5,6 +5,7 @@
 // clean-up, the logger of the companion library, and no monitor at all.
 #include "ClientTestSupport.h"
 #include "ILogger.h"
+#include "InstalledCompanion.h"
 #include "MonitorMutex.h"
 
 #include <gtest/gtest.h>
@@ -237,7 +238,8 @@ TEST_F(ClientPipe, CompanionLoggerWritesThroughThePipeAndIsWithdrawnAtUnload)
     ASSERT_TRUE(m_installation.AddCompanionLibrary());
     StartServer();
     Load("ZOVLOGGER=1;INFO=1;ERROR=1");
-    const HMODULE hCompanion = GetModuleHandleA((m_installation.Folder() + "\\ZOVNativeLogging.dll").c_str());
+    // A 64-bit host loads the companion library of its bitness, from the x64 folder.
+    const HMODULE hCompanion = GetModuleHandleA(InstalledCompanion::PathIn(m_installation.Folder() + "\\").c_str());
     ASSERT_NE(nullptr, hCompanion);
     typedef Marvane::NativeLogging::ILogger*(__cdecl * PFN_LAST_LOGGER)();
     const PFN_LAST_LOGGER pfnLastLogger = reinterpret_cast<PFN_LAST_LOGGER>(
