@@ -8,9 +8,12 @@ set -euo pipefail
 # fonts-liberation: Liberation Mono, metric-compatible with Courier New (the
 # console's face), which Wine does not bring. wine32 is installed everywhere (it
 # installs even where it cannot run); binutils-mingw-w64 and p7zip-full serve the
-# checks of the 32-bit binaries that need no execution.
+# checks of the 32-bit binaries that need no execution. lld and llvm: lld-link and
+# llvm-dlltool, for the Microsoft-format import libraries and the hosts and
+# companion libraries built in Microsoft mode.
 packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 cmake make googletest
-          wine wine32:i386 wine64 xvfb xauth nsis p7zip-full clang libclang-rt-14-dev g++ fonts-liberation)
+          wine wine32:i386 wine64 xvfb xauth nsis p7zip-full clang libclang-rt-14-dev g++ fonts-liberation
+          lld llvm)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -37,11 +37,20 @@ const std::vector<std::string>& InstalledFiles()
         "README.txt",
         "sample_host.exe",
         "Uninstall.exe",
+        "x64\\Varnel.dll",
+        "x64\\ZOVNativeLogging.dll",
+        "x64\\sample_host.exe",
         "include\\varnel.h",
         "include\\ILogger.h",
         "include\\LogLevelValues.h",
         "lib\\libvarnel.dll.a",
+        "lib\\Varnel.lib",
+        "lib\\x64\\libvarnel.dll.a",
+        "lib\\x64\\Varnel.lib",
+        "lib\\cmake\\Varnel\\VarnelConfig.cmake",
+        "lib\\cmake\\Varnel\\VarnelConfigVersion.cmake",
         "examples\\host\\sample_host.c",
+        "examples\\host\\CMakeLists.txt",
         "examples\\companion\\SampleCompanion.cpp",
         "examples\\companion\\sample_companion.h",
     };
@@ -78,7 +87,7 @@ void ExpectCompleteInstallation(const std::string& strFolder)
 {
     for (const std::string& strFile : InstalledFiles())
         EXPECT_TRUE(PathExists(strFolder + "\\" + strFile)) << strFile;
-    EXPECT_EQ(strFolder + "\\Tessaly.exe", ReadString(HKEY_LOCAL_MACHINE, kInstallKey, "Location"));
+    EXPECT_EQ(strFolder + "\\Tessaly.exe", ReadString(HKEY_LOCAL_MACHINE, kInstallKey, "Location", nullptr, kInstallKeyView));
     // COM starts the installed monitor (quoted: the path holds blanks).
     EXPECT_EQ(Quoted(strFolder + "\\Tessaly.exe"),
               ReadString(HKEY_CLASSES_ROOT, std::string(kClsidKey) + "\\LocalServer32", nullptr));
@@ -96,7 +105,8 @@ void ExpectFilesRemoved(const std::string& strFolder)
             continue;
         EXPECT_FALSE(PathExists(strFolder + "\\" + strFile)) << strFile;
     }
-    for (const char* pszSubFolder : {"include", "lib", "examples\\host", "examples\\companion", "examples"})
+    for (const char* pszSubFolder : {"x64", "include", "lib\\x64", "lib\\cmake\\Varnel", "lib\\cmake", "lib",
+                                     "examples\\host", "examples\\companion", "examples"})
         EXPECT_FALSE(PathExists(strFolder + "\\" + pszSubFolder)) << pszSubFolder;
 }
 
@@ -164,8 +174,8 @@ TEST_F(InstallerTest, DefaultFolderWorksEndToEndAndTheUninstallerRemovesItAll)
     ::CloseHandle(hMonitor);
     ExpectFilesRemoved(strFolder);
     ExpectComRegistrationRemoved();
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kInstallKey)) << "the value was the only thing in it";
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMakerKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kInstallKey, kInstallKeyView)) << "the value was the only thing in it";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMakerKey, kInstallKeyView));
 
     // Run in place, the uninstaller cannot remove itself: that is the caller's part.
     EXPECT_TRUE(PathExists(strFolder + "\\Uninstall.exe"));
@@ -197,7 +207,7 @@ TEST_F(InstallerTest, ChosenFolderAndTheAddRemoveProgramsUninstallKeepWhatIsNotT
     ::CloseHandle(hNotes);
     const std::string strOtherLocation = "C:\\Other Place\\ZOV\\Tessaly.exe";
     HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_SET_VALUE, &hKey));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_SET_VALUE | kInstallKeyView, &hKey));
     ::RegSetValueExA(hKey, "Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(strOtherLocation.c_str()),
                      static_cast<DWORD>(strOtherLocation.size() + 1));
     ::RegCloseKey(hKey);
@@ -216,7 +226,7 @@ TEST_F(InstallerTest, ChosenFolderAndTheAddRemoveProgramsUninstallKeepWhatIsNotT
     ExpectFilesRemoved(strFolder);
     EXPECT_FALSE(PathExists(strFolder + "\\Uninstall.exe"));
     ExpectComRegistrationRemoved();
-    EXPECT_EQ(strOtherLocation, ReadString(HKEY_LOCAL_MACHINE, kInstallKey, "Location"))
+    EXPECT_EQ(strOtherLocation, ReadString(HKEY_LOCAL_MACHINE, kInstallKey, "Location", nullptr, kInstallKeyView))
         << "the value names another installation";
     EXPECT_TRUE(PathExists(strNotes)) << "the user's file stays, and with it the folder";
 
@@ -237,7 +247,7 @@ TEST_F(InstallerTest, TheUninstallerRecognisesLocationInItsFolderForm)
     // The folder with a trailing backslash names the same installation.
     const std::string strFolderForm = strFolder + "\\";
     HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_SET_VALUE, &hKey));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_SET_VALUE | kInstallKeyView, &hKey));
     ::RegSetValueExA(hKey, "Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(strFolderForm.c_str()),
                      static_cast<DWORD>(strFolderForm.size() + 1));
     ::RegCloseKey(hKey);
@@ -246,7 +256,7 @@ TEST_F(InstallerTest, TheUninstallerRecognisesLocationInItsFolderForm)
                           kSetupTimeoutMs));
     ExpectFilesRemoved(strFolder);
     bool bFound = true;
-    ReadString(HKEY_LOCAL_MACHINE, kInstallKey, "Location", &bFound);
+    ReadString(HKEY_LOCAL_MACHINE, kInstallKey, "Location", &bFound, kInstallKeyView);
     EXPECT_FALSE(bFound) << "the value named this installation";
 
     ::DeleteFileA((strFolder + "\\Uninstall.exe").c_str());
