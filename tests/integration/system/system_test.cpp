@@ -9,6 +9,7 @@
 // every host here removes QX_LMDEBUGLOGLEVEL again right after loading the library
 // (its debug mode is fixed at load): a monitor started by COM then runs outside
 // debug mode on either platform. A monitor in debug mode is started by the test.
+#include "ConsoleInspection.h"
 #include "HostProcess.h"
 #include "MonitorMutex.h"
 #include "MonitorProcess.h"
@@ -17,14 +18,10 @@
 
 #include <gtest/gtest.h>
 
-#include <richedit.h>
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -33,7 +30,6 @@ namespace
 
 constexpr char kToolPath[] = "C:\\apps\\tool.exe";
 constexpr char kClsidKey[] = "CLSID\\{E2156BC5-6423-46F8-8B16-B6B1D88558E5}";
-constexpr UINT kConsolePaneId = 0xE900;
 
 // The console's first lines with the test catalogue: eight banner lines and two blank ones.
 constexpr char kBanner[] = "Banner line 1\r\nBanner line 2\r\nBanner line 3\r\nBanner line 4\r\n"
@@ -80,28 +76,6 @@ std::string CleanNotes(int nId)
 constexpr DWORD kExitLimitMs = 15000;
 constexpr UINT kExitMonitorCommand = 32772;
 
-// Stops or resumes every thread of a process, as a debugger does.
-void SetProcessSuspended(DWORD dwProcessId, bool bSuspended)
-{
-    HANDLE hSnapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL bMore = ::Thread32First(hSnapshot, &entry); bMore; bMore = ::Thread32Next(hSnapshot, &entry))
-    {
-        HANDLE hThread = entry.th32OwnerProcessID == dwProcessId
-                             ? ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)
-                             : nullptr;
-        if (!hThread)
-            continue;
-        if (bSuspended)
-            ::SuspendThread(hThread);
-        else
-            ::ResumeThread(hThread);
-        ::CloseHandle(hThread);
-    }
-    ::CloseHandle(hSnapshot);
-}
-
 // The milliseconds that end a host's reply ("ok [result] MILLISECONDS"); MAXDWORD without them.
 DWORD ReplyMilliseconds(const std::string& strReply)
 {
@@ -109,13 +83,6 @@ DWORD ReplyMilliseconds(const std::string& strReply)
     if (strReply.compare(0, 2, "ok") != 0 || nLast == std::string::npos)
         return MAXDWORD;
     return static_cast<DWORD>(std::strtoul(strReply.c_str() + nLast + 1, nullptr, 10));
-}
-
-// The time stamps of log lines replaced by "[stamp]", so that texts compare exactly.
-std::string WithStampsReplaced(const std::string& strText)
-{
-    static const std::regex stamp(R"(\[\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\])");
-    return std::regex_replace(strText, stamp, "[stamp]");
 }
 
 void DeleteMonitorClassRegistration()
@@ -139,67 +106,6 @@ bool RegisterMonitorClass()
 {
     CMonitorProcess registration;
     return registration.Start("/Register") && registration.WaitForExit() && IsMonitorClassRegistered();
-}
-
-// Takes over the one monitor that runs (COM started it); false when there is none
-// or more than one.
-bool AttachToTheMonitor(CMonitorProcess& monitor)
-{
-    const std::vector<DWORD> ids = MonitorProcessIds();
-    return ids.size() == 1 && monitor.Attach(ids[0]) && monitor.WaitForFrame();
-}
-
-HWND ConsoleOf(DWORD dwProcessId)
-{
-    const HWND hFrame = FindProcessWindow(dwProcessId, "Tessaly");
-    return hFrame ? ::GetDlgItem(hFrame, kConsolePaneId) : nullptr;
-}
-
-// The text colour of the console's character at nPosition (line ends count one),
-// read across the process boundary through a buffer in the monitor's memory.
-bool ConsoleColourAt(DWORD dwProcessId, LONG nPosition, COLORREF& colour)
-{
-    const HWND hConsole = ConsoleOf(dwProcessId);
-    HANDLE hProcess =
-        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwProcessId);
-    if (!hConsole || !hProcess)
-        return false;
-    bool bRead = false;
-    if (void* pRemote = ::VirtualAllocEx(hProcess, nullptr, sizeof(CHARFORMAT2A), MEM_COMMIT, PAGE_READWRITE))
-    {
-        CHARFORMAT2A format = {};
-        format.cbSize = sizeof(format);
-        format.dwMask = CFM_COLOR;
-        SIZE_T cbDone = 0;
-        DWORD_PTR dwResult = 0;
-        bRead = ::WriteProcessMemory(hProcess, pRemote, &format, sizeof(format), &cbDone) &&
-                ::SendMessageTimeoutA(hConsole, EM_SETSEL, nPosition, nPosition + 1, SMTO_BLOCK, 5000,
-                                      &dwResult) &&
-                ::SendMessageTimeoutA(hConsole, EM_GETCHARFORMAT, SCF_SELECTION,
-                                      reinterpret_cast<LPARAM>(pRemote), SMTO_BLOCK, 5000, &dwResult) &&
-                ::ReadProcessMemory(hProcess, pRemote, &format, sizeof(format), &cbDone);
-        colour = format.crTextColor;
-        ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
-    }
-    ::CloseHandle(hProcess);
-    return bRead;
-}
-
-// The colour of the first character of the console line that contains strNeedle.
-COLORREF ColourOfLineWith(const CMonitorProcess& monitor, const std::string& strNeedle)
-{
-    const std::string strText = monitor.ConsoleText();
-    const std::size_t nFound = strText.find(strNeedle);
-    if (nFound == std::string::npos)
-        return CLR_INVALID;
-    const std::size_t nLineStart =
-        strText.rfind('\n', nFound) == std::string::npos ? 0 : strText.rfind('\n', nFound) + 1;
-    // The control counts a line end as one character, the text it gives as two.
-    LONG nPosition = static_cast<LONG>(nLineStart);
-    for (std::size_t i = 0; i < nLineStart; ++i)
-        nPosition -= strText[i] == '\r' ? 1 : 0;
-    COLORREF colour = CLR_INVALID;
-    return ConsoleColourAt(monitor.ProcessId(), nPosition, colour) ? colour : CLR_INVALID;
 }
 
 // The text's lines (each with its CR LF), sorted.
@@ -702,4 +608,45 @@ TEST_F(SystemTest, DebugModeHostsJoinAMonitorThatRunsAgain)
     EXPECT_EQ(std::string(kBanner) + HostLine("tool", 42, "after the monitor came back") +
                   HostLine("late", 43, "joined late") + CleanUpLines("tool", 42) + TerminateNotes(42),
               WithStampsReplaced(second.ConsoleText()));
+}
+
+// A host built the way Visual C++ builds it (Microsoft mode, linked against the
+// Microsoft-format Varnel.lib, no C runtime; tests/msvc/msvc_host.c) calls every
+// export, the callee-cleans twins included, and its lines arrive in their colours.
+TEST_F(SystemTest, AHostBuiltInMicrosoftModeLogsThroughTheMicrosoftImportLibrary)
+{
+    CMonitorProcess monitor;
+    ASSERT_TRUE(monitor.Start("", ""));
+    ASSERT_NE(nullptr, monitor.WaitForFrame());
+
+    ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", "");
+    std::string strCommandLine = "\"" + BuiltProgramPath("msvc_host.exe") + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    const BOOL bStarted =
+        ::CreateProcessA(nullptr, &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", nullptr);
+    ASSERT_TRUE(bStarted);
+    const DWORD dwWait = ::WaitForSingleObject(pi.hProcess, 60000);
+    DWORD dwExitCode = MAXDWORD;
+    ::GetExitCodeProcess(pi.hProcess, &dwExitCode);
+    if (dwWait != WAIT_OBJECT_0)
+        ::TerminateProcess(pi.hProcess, 1);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), dwWait);
+    EXPECT_EQ(0u, dwExitCode) << "initialisations that did not return ZOVLC_OK";
+
+    const std::string strConsole = WithStampsReplaced(monitor.ConsoleText());
+    for (const std::string& strExpected :
+         {HostLine("msvc_host", 4711, "cdecl line from a Microsoft-mode host") + CleanUpLines("msvc_host", 4711) +
+              TerminateNotes(4711),
+          HostLine("msvc_host", 4712, "stdcall line from a Microsoft-mode host") +
+              CleanUpLines("msvc_host", 4712) + TerminateNotes(4712),
+          std::string("Application id 4713\r\n"), CleanUpLines("msvc_host", 4713) + TerminateNotes(4713),
+          std::string("Application id 4714\r\n"), CleanUpLines("msvc_host", 4714) + TerminateNotes(4714)})
+        EXPECT_NE(std::string::npos, strConsole.find(strExpected)) << strExpected;
+    EXPECT_EQ(RGB(255, 0, 0), ColourOfLineWith(monitor, "cdecl line from a Microsoft-mode host"));
+    EXPECT_EQ(RGB(0, 128, 128), ColourOfLineWith(monitor, "stdcall line from a Microsoft-mode host"));
 }
