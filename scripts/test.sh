@@ -47,14 +47,24 @@ jobs=$(nproc)
 cmake -S "$root" -B "$root/build-native" -DCMAKE_BUILD_TYPE=Debug \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSANITIZE=ON -DFUZZ=ON >/dev/null
 cmake --build "$root/build-native" -j "$jobs"
-# The 32-bit build is made everywhere: it is the product.
+# Both builds are made everywhere: the 32-bit one is the product, and its x64
+# folder comes from the 64-bit one. The 64-bit suite tests the installed 32-bit
+# product with 64-bit hosts (tests/integration/mixed) where 32-bit programs run.
 build_windows() {
-    cmake -S "$root" -B "$(tessaly_build_dir "$1")" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-          -DCMAKE_TOOLCHAIN_FILE="$(tessaly_toolchain "$1")" >/dev/null
-    cmake --build "$(tessaly_build_dir "$1")" -j "$jobs"
+    local arch=$1; shift
+    cmake -S "$root" -B "$(tessaly_build_dir "$arch")" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+          -DCMAKE_TOOLCHAIN_FILE="$(tessaly_toolchain "$arch")" "$@" >/dev/null
+    cmake --build "$(tessaly_build_dir "$arch")" -j "$jobs"
 }
-build_windows 32
-[ $run64 = no ] || build_windows 64
+if [ $can32 = yes ]; then
+    mixed="Mixed pair (the installed 32-bit product with 64-bit hosts): in the 64-bit suite"
+    build_windows 64 -DTESSALY_X86_BUILD_DIR="$(tessaly_build_dir 32)"
+else
+    mixed="Mixed pair (the installed 32-bit product with 64-bit hosts): not run ($cannot_run_32)"
+    build_windows 64 -DTESSALY_X86_BUILD_DIR=
+fi
+[ $run64 = yes ] || mixed="Mixed pair (the installed 32-bit product with 64-bit hosts): not run (no 64-bit suite)"
+build_windows 32 -DVARNEL_X64_BUILD_DIR="$(tessaly_build_dir 64)"
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
@@ -97,6 +107,7 @@ fi
 
 echo "== summary =="
 echo "$suites"
+echo "$mixed"
 for line in "${results[@]}"; do echo "  $line"; done
 echo "$passed passed, $failed failed"
 [ $failed_suites -eq 0 ]

@@ -24,7 +24,7 @@ CHostProcess::~CHostProcess()
     Terminate();
 }
 
-bool CHostProcess::Start()
+bool CHostProcess::Start(const std::string& strProgram)
 {
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
     HANDLE hChildInput = nullptr;
@@ -40,7 +40,7 @@ bool CHostProcess::Start()
     ::SetHandleInformation(m_hInput, HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(m_hOutput, HANDLE_FLAG_INHERIT, 0);
 
-    std::string strCommand = "\"" + BuiltProgramPath(kHostProgram) + "\"";
+    std::string strCommand = "\"" + (strProgram.empty() ? BuiltProgramPath(kHostProgram) : strProgram) + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;

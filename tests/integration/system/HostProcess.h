@@ -15,7 +15,9 @@ public:
     CHostProcess(const CHostProcess&) = delete;
     CHostProcess& operator=(const CHostProcess&) = delete;
 
-    bool Start();
+    // Starts the built system_host.exe, or the copy strProgram names (it loads the
+    // Varnel.dll beside it).
+    bool Start(const std::string& strProgram = std::string());
     // Sends one command line and returns the host's reply line, or "<no reply>"
     // when none came within dwMilliseconds (or the host has ended).
     std::string Command(const std::string& strCommand, DWORD dwMilliseconds = 30000);
