@@ -22,7 +22,11 @@
  * more than 255 characters, and any value that is not an absolute path ("C:\..."
  * or "\\server\share\..."): a relative or drive-less rooted value would have the
  * companion library loaded through the DLL search path. An empty value is no
- * error: the library then runs without the message catalogue.
+ * error: the library then runs without the message catalogue. The key is read in
+ * the 32-bit registry view, where the 32-bit installer writes it, by the 64-bit
+ * library too: one installation serves hosts of both bitnesses. The 64-bit
+ * library is the installation's x64\Varnel.dll; it loads the companion library
+ * from the x64 folder and the catalogue from the installation folder.
  *
  * Which monitor: the library talks only to a pipe whose server process runs the
  * installation's Tessaly.exe (the folder of the registry value "Location"). Any
@@ -76,8 +80,12 @@
  * to its first ';'.
  *
  * Each function has a twin with the prefix PASCAL_ in the callee-cleans (stdcall)
- * convention, exported without name decoration, for hosts that cannot call cdecl.
- * Link with libvarnel.dll.a (mingw) or load the library and look the names up.
+ * convention, exported without name decoration, for hosts that cannot call cdecl
+ * (in 64-bit code, with its one convention, each twin is the same function).
+ * Link with Varnel.lib (Visual C++ and other Microsoft linkers) or libvarnel.dll.a
+ * (mingw), from lib\ for 32-bit hosts and lib\x64\ for 64-bit ones, or use the
+ * CMake package (find_package(Varnel), target Varnel::Varnel), or load the
+ * library and look the names up.
  */
 #ifndef VARNEL_H
 #define VARNEL_H

@@ -2,8 +2,8 @@
  * sample_companion.h - what the sample companion library ZOVNativeLogging.dll
  * offers besides its logger hook. C and C++.
  *
- * The programs of the installation load ZOVNativeLogging.dll from the
- * installation folder and hand it their logger through ZOV_SetLogger (declared in
+ * The programs of the installation load the ZOVNativeLogging.dll of their bitness
+ * (32-bit: the installation folder's; 64-bit: its x64 folder's) and hand it their logger through ZOV_SetLogger (declared in
  * the C++ interface ILogger.h). A host that wants the companion to report finds
  * the already loaded library with GetModuleHandle and looks the function up, so it
  * needs no link-time dependency on it and runs without it.

@@ -3,8 +3,10 @@
  *
  * Shows the calling sequence: initialise once (results checked), log from several
  * threads in all four kinds, let the companion library report through the logger,
- * clean up. Link with the import library libvarnel.dll.a; Varnel.dll must be found
- * at run time (next to the program, or on PATH).
+ * clean up. Link with the import library of its bitness and toolchain (lib\ or
+ * lib\x64\: Varnel.lib or libvarnel.dll.a), or build it with CMakeLists.txt beside
+ * it; the Varnel.dll of its bitness must be found at run time (next to the
+ * program, or on PATH).
  *
  *   sample_host [applicationId [rounds]]
  *
