@@ -27,7 +27,8 @@ run_in_wine() {
     echo "== installing: TessalySetup.exe /S =="
     "$WINE" "$build/TessalySetup.exe" /S
     local location
-    location=$("$WINE" reg query 'HKLM\Software\Marvane\ZOVCommon' /v Location 2>/dev/null |
+    # The key lives in the 32-bit registry view, where the programs of both bitnesses read it.
+    location=$("$WINE" reg query 'HKLM\Software\Marvane\ZOVCommon' /v Location /reg:32 2>/dev/null |
                sed -n 's/^ *Location *REG_SZ *//p' | tr -d '\r')
     [ -n "$location" ] || { echo "demo: the installer wrote no \"Location\" value" >&2; exit 1; }
     local install_dir="${location%\\*}"
