@@ -16,12 +16,13 @@
 # Nothing here runs a Windows program: it checks 32-bit binaries on machines that
 # cannot run them.
 #   cmake -DBUILD_DIR=.. -DWORK_DIR=.. -DC_COMPILER=.. -DCXX_COMPILER=.. -DOBJDUMP=.. -DOBJDUMP64=..
-#         -DX86=ON|OFF -DVARNEL_DEF=.. -DCLANG=.. -DLLD_LINK=.. -DLLVM_DLLTOOL=.. -DMSVC_HOST=..
+#         -DX86=ON|OFF -DVARNEL_DEF=.. -DCLANG=.. -DMSVC_FLAGS=<flag;...> -DLLD_LINK=..
+#         -DLLVM_DLLTOOL=.. -DMSVC_HOST=..
 #         -DKERNEL32_DEF=.. -DTOOLCHAINS=<file;...> [-DSEVEN_ZIP=.. -DSETUP_FILE=.. -DSTAGE_DIR=..]
 #         -P check_install_layout.cmake
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/check_x86_conventions.cmake)
-foreach(var BUILD_DIR WORK_DIR C_COMPILER CXX_COMPILER OBJDUMP OBJDUMP64 VARNEL_DEF CLANG LLD_LINK LLVM_DLLTOOL
+foreach(var BUILD_DIR WORK_DIR C_COMPILER CXX_COMPILER OBJDUMP OBJDUMP64 VARNEL_DEF CLANG MSVC_FLAGS LLD_LINK LLVM_DLLTOOL
             MSVC_HOST KERNEL32_DEF TOOLCHAINS)
     if(NOT ${var})
         message(FATAL_ERROR "${var} is not set")
@@ -86,10 +87,8 @@ endforeach()
 # -- the binaries ----------------------------------------------------------------
 if(X86)
     set(pe_format "pei-i386")
-    set(bitness "32-bit")
 else()
     set(pe_format "pei-x86-64")
-    set(bitness "64-bit")
 endif()
 set(varnel_exports ZOVLC_Initialize ZOVLC_InitializeEx ZOVLC_SendLogMessage ZOVLC_CleanUp PASCAL_ZOVLC_Initialize
     PASCAL_ZOVLC_InitializeEx PASCAL_ZOVLC_SendLogMessage PASCAL_ZOVLC_CleanUp)
@@ -212,8 +211,7 @@ foreach(arch IN LISTS msvc_archs)
     endif()
     set(msvc_dir "${WORK_DIR}/msvc-${arch}")
     file(MAKE_DIRECTORY "${msvc_dir}")
-    set(msvc_flags --target=${arch}-pc-windows-msvc -ffreestanding -fno-stack-protector -Wall -Wextra -Werror
-                   -I "${prefix}/include")
+    set(msvc_flags --target=${arch}-pc-windows-msvc ${MSVC_FLAGS} -I "${prefix}/include")
     execute_process(COMMAND "${CLANG}" ${msvc_flags} -x c++ -fsyntax-only "${MSVC_HOST}"
                     RESULT_VARIABLE result ERROR_VARIABLE errors)
     if(NOT result EQUAL 0)

@@ -88,6 +88,18 @@ std::string ReadString(HKEY hRoot, const std::string& strKey, const char* pszVal
     return szValue;
 }
 
+std::string Quoted(const std::string& strPath)
+{
+    return "\"" + strPath + "\"";
+}
+
+std::string ProgramFilesFolder(const char* pszVariable)
+{
+    char szFolder[MAX_PATH] = "";
+    ::GetEnvironmentVariableA(pszVariable, szFolder, sizeof(szFolder));
+    return szFolder;
+}
+
 bool PathExists(const std::string& strPath)
 {
     return ::GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;

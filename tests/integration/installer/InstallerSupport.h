@@ -34,6 +34,12 @@ std::string ReadString(HKEY hRoot, const std::string& strKey, const char* pszVal
 
 bool PathExists(const std::string& strPath);
 
+// strPath in double quotes, for a command line.
+std::string Quoted(const std::string& strPath);
+// The program-files folder that the environment variable names ("ProgramFiles",
+// or "ProgramFiles(x86)" for 32-bit programs on 64-bit Windows); empty without it.
+std::string ProgramFilesFolder(const char* pszVariable = "ProgramFiles");
+
 // Restores "Location" (or its absence) when it goes out of scope, unless the
 // folder it named is gone: then the value is removed, so that no test after this
 // one meets a value that names a removed installation.

@@ -64,18 +64,6 @@ std::string CatalogueText(const std::string& strFile, const char* pszSection, co
     return szText;
 }
 
-std::string Quoted(const std::string& strPath)
-{
-    return "\"" + strPath + "\"";
-}
-
-std::string ProgramFilesFolder()
-{
-    char szFolder[MAX_PATH] = "";
-    ::GetEnvironmentVariableA("ProgramFiles", szFolder, sizeof(szFolder));
-    return szFolder;
-}
-
 std::string ShortPath(const std::string& strPath)
 {
     char szShort[MAX_PATH] = "";

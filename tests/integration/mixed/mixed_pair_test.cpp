@@ -6,6 +6,7 @@
 // 64-bit hosts share that one monitor.
 #include "ConsoleInspection.h"
 #include "HostProcess.h"
+#include "HostTestFixture.h"
 #include "InstallerSupport.h"
 #include "MonitorProcess.h"
 
@@ -29,18 +30,6 @@ constexpr DWORD kHostTimeoutMs = 60000;
 constexpr DWORD kSendLimitMs = 10000;
 constexpr DWORD kMarginMs = 3000;
 
-std::string Quoted(const std::string& strPath)
-{
-    return "\"" + strPath + "\"";
-}
-
-std::string ProgramFilesX86Folder()
-{
-    char szFolder[MAX_PATH] = "";
-    ::GetEnvironmentVariableA("ProgramFiles(x86)", szFolder, sizeof(szFolder));
-    return szFolder;
-}
-
 bool IsWow64(DWORD dwProcessId)
 {
     BOOL bWow64 = FALSE;
@@ -53,20 +42,9 @@ bool IsWow64(DWORD dwProcessId)
     return bWow64 != FALSE;
 }
 
-class MixedPairTest : public ::testing::Test
+class MixedPairTest : public CHostsAndMonitorsTest
 {
 protected:
-    void SetUp() override
-    {
-        KillAllHosts();
-        KillAllMonitors();
-    }
-    void TearDown() override
-    {
-        KillAllHosts();
-        KillAllMonitors();
-    }
-
     // A debug-mode host of the installation, started from strProgram.
     static bool StartHost(CHostProcess& host, const std::string& strProgram, int nId)
     {
@@ -85,7 +63,7 @@ protected:
 
 TEST_F(MixedPairTest, The32BitMonitorServes64BitHostsBesideA32BitHost)
 {
-    const std::string strFolder = ProgramFilesX86Folder() + "\\Marvane\\ZOV";
+    const std::string strFolder = ProgramFilesFolder("ProgramFiles(x86)") + "\\Marvane\\ZOV";
     ASSERT_NE("\\Marvane\\ZOV", strFolder) << "a 64-bit prefix has a 32-bit program folder";
     ASSERT_EQ(0, RunToEnd(Quoted(TESSALY_X86_SETUP_PATH) + " /S /D=" + strFolder, kSetupTimeoutMs));
     EXPECT_EQ(strFolder + "\\Tessaly.exe",

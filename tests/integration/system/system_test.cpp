@@ -11,6 +11,7 @@
 // debug mode on either platform. A monitor in debug mode is started by the test.
 #include "ConsoleInspection.h"
 #include "HostProcess.h"
+#include "HostTestFixture.h"
 #include "MonitorMutex.h"
 #include "MonitorProcess.h"
 #include "ProcessInspection.h"
@@ -151,20 +152,9 @@ bool StaysRunning(const CMonitorProcess& monitor, DWORD dwMilliseconds)
     return monitor.IsRunning();
 }
 
-class SystemTest : public ::testing::Test
+class SystemTest : public CHostsAndMonitorsTest
 {
 protected:
-    void SetUp() override
-    {
-        KillAllHosts();
-        KillAllMonitors();
-    }
-    void TearDown() override
-    {
-        KillAllHosts();
-        KillAllMonitors();
-    }
-
     // A host with its library loaded, in debug mode unless pszDebugLevel is null.
     static bool StartHost(CHostProcess& host, const char* pszDebugLevel)
     {
