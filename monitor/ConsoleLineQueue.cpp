@@ -2,176 +2,147 @@
 
 namespace Console
 {
+namespace
+{
 
-CLineGroup::CLineGroup(CLineGroup&& other) noexcept
-    : m_pFirst(other.m_pFirst), m_nLines(other.m_nLines), m_bMessageLineShown(other.m_bMessageLineShown)
+class CExclusiveLock
+{
+public:
+    explicit CExclusiveLock(SRWLOCK& lock) : m_lock(lock) { ::AcquireSRWLockExclusive(&m_lock); }
+    ~CExclusiveLock() { ::ReleaseSRWLockExclusive(&m_lock); }
+    CExclusiveLock(const CExclusiveLock&) = delete;
+    CExclusiveLock& operator=(const CExclusiveLock&) = delete;
+
+private:
+    SRWLOCK& m_lock;
+};
+
+} // namespace
+
+CLineGroup::CLineGroup(CLineGroup&& other) noexcept : m_pFirst(other.m_pFirst), m_nLines(other.m_nLines)
 {
     other.m_pFirst = nullptr;
     other.m_nLines = 0;
 }
 
-void CConsoleLineQueue::CList::PushBack(CWaitingLine& line)
+CLineGroup& CLineGroup::operator=(CLineGroup&& other) noexcept
 {
-    line.m_pPrev = pLast;
-    line.m_pNext = nullptr;
-    if (pLast)
-        pLast->m_pNext = &line;
-    else
-        pFirst = &line;
-    pLast = &line;
+    m_pFirst = other.m_pFirst;
+    m_nLines = other.m_nLines;
+    other.m_pFirst = nullptr;
+    other.m_nLines = 0;
+    return *this;
 }
 
-void CConsoleLineQueue::CList::Remove(CWaitingLine& line)
+CConsoleLineQueue::HandOverResult CConsoleLineQueue::HandOver(CWaitingLine& line)
 {
-    (line.m_pPrev ? line.m_pPrev->m_pNext : pFirst) = line.m_pNext;
-    (line.m_pNext ? line.m_pNext->m_pPrev : pLast) = line.m_pPrev;
-    line.m_pPrev = nullptr;
-    line.m_pNext = nullptr;
-}
-
-CWaitingLine* CConsoleLineQueue::FindUnmatched(CWaitingLine* pFirst, std::uintptr_t nClass,
-                                               const char* pszText)
-{
-    for (CWaitingLine* pLine = pFirst; pLine; pLine = pLine->m_pNext)
+    CExclusiveLock lock(m_lock);
+    if (m_bClosed)
     {
-        if (!pLine->m_bMatched && pLine->m_pszText == pszText && pLine->m_nClass == nClass)
-            return pLine;
+        line.m_state = CWaitingLine::State::kReleased;
+        return HandOverResult::kClosed;
     }
-    return nullptr;
-}
-
-void CConsoleLineQueue::HandOver(CWaitingLine& line)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
     line.m_state = CWaitingLine::State::kWaiting;
-    m_waiting.PushBack(line);
+    line.m_pNext = nullptr;
+    (m_pLast ? m_pLast->m_pNext : m_pFirst) = &line;
+    m_pLast = &line;
+    if (m_bWindowWaits)
+        ::WakeConditionVariable(&m_lineCame);
+    if (m_windowState != WindowState::kIdle)
+        return HandOverResult::kWindowWakes;
+    m_windowState = WindowState::kWoken;
+    return HandOverResult::kWakeWindow;
 }
 
-bool CConsoleLineQueue::Finish(CWaitingLine& line)
+void CConsoleLineQueue::WakeFailed()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    const auto inAGroupToCome = [&line] {
-        return line.m_state == CWaitingLine::State::kTaken ||
-               (line.m_state == CWaitingLine::State::kWaiting && line.m_bDeferred);
-    };
-    if (inAGroupToCome())
+    CExclusiveLock lock(m_lock);
+    if (m_windowState == WindowState::kWoken)
     {
-        // The message returned while another message's group holds the line (its
-        // window went, or it arrived while that group was being appended).
-        ++m_nSendersWaitingForGroup;
-        m_groupShown.wait(lock, [&inAGroupToCome] { return !inAGroupToCome(); });
-        --m_nSendersWaitingForGroup;
-    }
-    switch (line.m_state)
-    {
-    case CWaitingLine::State::kWaiting:
-        // Handled by a window that does not take lines from the queue, or not at
-        // all (the window went; its thread then fails the messages still waiting).
-        m_waiting.Remove(line);
-        line.m_state = CWaitingLine::State::kNew;
-        return false;
-    case CWaitingLine::State::kShown:
-        m_shown.Remove(line);
-        line.m_state = CWaitingLine::State::kNew;
-        return true;
-    default:
-        line.m_state = CWaitingLine::State::kNew;
-        return false;
+        ReleaseWaitingLocked();
+        m_windowState = WindowState::kIdle;
     }
 }
 
-CLineGroup CConsoleLineQueue::TakeWaiting(std::uintptr_t nClass, const char* pszText)
+bool CConsoleLineQueue::WaitUntilDone(CWaitingLine& line)
+{
+    CExclusiveLock lock(m_lock);
+    while (line.m_state == CWaitingLine::State::kWaiting || line.m_state == CWaitingLine::State::kTaken)
+        ::SleepConditionVariableSRW(&line.m_done, &m_lock, INFINITE, 0);
+    return line.m_state == CWaitingLine::State::kShown;
+}
+
+CLineGroup CConsoleLineQueue::TakeWaiting(DWORD dwWaitMs)
 {
     CLineGroup group;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    // Senders may share a text (a literal): any unmatched line of the same class
-    // and text stands for this message's, whose own then stands for the other's.
-    if (CWaitingLine* pShown = FindUnmatched(m_shown.pFirst, nClass, pszText))
+    CExclusiveLock lock(m_lock);
+    if (!m_pFirst && dwWaitMs > 0 && !m_bClosed)
     {
-        // Shown with an earlier group: this message only releases its sender. The
-        // lines waiting stay for a message whose own line waits too; meanwhile
-        // more join them, and they go in together.
-        pShown->m_bMatched = true;
-        group.m_bMessageLineShown = true;
-        return group;
+        m_bWindowWaits = true;
+        ::SleepConditionVariableSRW(&m_lineCame, &m_lock, dwWaitMs, 0);
+        m_bWindowWaits = false;
     }
-    TakeAllWaiting(group);
-    if (CWaitingLine* pOwn = FindUnmatched(group.m_pFirst, nClass, pszText))
-    {
-        pOwn->m_bMatched = true;
-        group.m_bMessageLineShown = true;
-    }
-    return group;
-}
-
-void CConsoleLineQueue::TakeAllWaiting(CLineGroup& group)
-{
-    group.m_pFirst = m_waiting.pFirst;
-    for (CWaitingLine* pLine = group.m_pFirst; pLine; pLine = pLine->m_pNext)
+    group.m_pFirst = m_pFirst;
+    for (CWaitingLine* pLine = m_pFirst; pLine; pLine = pLine->m_pNext)
     {
         pLine->m_state = CWaitingLine::State::kTaken;
-        pLine->m_bDeferred = false;
         ++group.m_nLines;
     }
-    m_waiting = CList();
-    m_pAppending = group.m_pFirst;
+    m_pFirst = nullptr;
+    m_pLast = nullptr;
+    m_windowState = group.m_nLines > 0 ? WindowState::kDraining : WindowState::kIdle;
+    return group;
 }
 
 void CConsoleLineQueue::MarkShown(CLineGroup& group)
 {
-    bool bSendersWait = false;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CExclusiveLock lock(m_lock);
         for (CWaitingLine* pLine = group.m_pFirst; pLine;)
         {
+            // Once its state is set, its sender may return and the line be gone.
             CWaitingLine* pNext = pLine->m_pNext;
             pLine->m_state = CWaitingLine::State::kShown;
-            m_shown.PushBack(*pLine);
+            ::WakeConditionVariable(&pLine->m_done);
             pLine = pNext;
         }
-        m_pAppending = nullptr;
-        bSendersWait = m_nSendersWaitingForGroup > 0;
     }
-    // The lines now belong to the shown list.
     group.m_pFirst = nullptr;
     group.m_nLines = 0;
-    if (bSendersWait)
-        m_groupShown.notify_all();
 }
 
-bool CConsoleLineQueue::Defer(std::uintptr_t nClass, const char* pszText)
+bool CConsoleLineQueue::PauseDrain()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    // Shown already, or in the group being appended (its lines are off both lists
-    // and chained from the first): nothing more to do than match it.
-    CWaitingLine* pLine = FindUnmatched(m_shown.pFirst, nClass, pszText);
-    if (!pLine && m_pAppending)
-        pLine = FindUnmatched(m_pAppending, nClass, pszText);
-    if (pLine)
+    CExclusiveLock lock(m_lock);
+    m_windowState = m_pFirst ? WindowState::kWoken : WindowState::kIdle;
+    return m_pFirst != nullptr;
+}
+
+void CConsoleLineQueue::Open()
+{
+    CExclusiveLock lock(m_lock);
+    m_bClosed = false;
+    m_windowState = WindowState::kIdle;
+}
+
+void CConsoleLineQueue::Close()
+{
+    CExclusiveLock lock(m_lock);
+    m_bClosed = true;
+    ReleaseWaitingLocked();
+}
+
+void CConsoleLineQueue::ReleaseWaitingLocked()
+{
+    for (CWaitingLine* pLine = m_pFirst; pLine;)
     {
-        pLine->m_bMatched = true;
-        return true;
+        CWaitingLine* pNext = pLine->m_pNext;
+        pLine->m_state = CWaitingLine::State::kReleased;
+        ::WakeConditionVariable(&pLine->m_done);
+        pLine = pNext;
     }
-    pLine = FindUnmatched(m_waiting.pFirst, nClass, pszText);
-    if (!pLine)
-        return false;
-    pLine->m_bMatched = true;
-    pLine->m_bDeferred = true;
-    ++m_nDeferred;
-    return true;
-}
-
-CLineGroup CConsoleLineQueue::TakeDeferred()
-{
-    CLineGroup group;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_nDeferred == 0)
-        return group;
-    m_nDeferred = 0;
-    TakeAllWaiting(group);
-    // No message of its own: every line's message has been matched or is to come.
-    group.m_bMessageLineShown = true;
-    return group;
+    m_pFirst = nullptr;
+    m_pLast = nullptr;
 }
 
 } // namespace Console

@@ -1,35 +1,33 @@
-// CConsoleLineQueue: the console lines that senders have handed over and that
-// wait for the window's thread. An insertion into the console costs about the
-// same whatever it holds, so lines waiting together go in together:
-//  - a console message whose own line still waits takes every waiting line, in
-//    the order they were handed over, and the window appends them at once;
-//  - a console message whose line went in with an earlier group takes nothing:
-//    it only releases its sender. Taking the lines that arrived meanwhile would
-//    append them one message at a time (with many senders the window's queue
-//    holds mostly such messages); left waiting, they gather until a message of
-//    their own comes, and go in as one group.
+// CConsoleLineQueue: the console lines that connection threads have handed over
+// and that wait for the window's thread. A sender's reply goes out only once its
+// line is in the console, so the sender waits; but a window message per line
+// costs several trips through the window system on both threads, more than the
+// pipe's own round trip. Instead:
+//  - a sender puts its line on the queue and waits on its own condition variable;
+//    only when the window is neither draining nor already woken does it post the
+//    window one drain message;
+//  - the window's thread takes every waiting line, appends them in one
+//    insertion, marks them shown (waking exactly their senders), and takes again
+//    until the queue is empty; only then does the next line wake it again.
+// The lock and condition variables are the slim kind: waiting and waking on them
+// never goes through the window system (nor, under Wine, through its server).
 //
 // Use:
-//   sender:   CWaitingLine line(nClass, pszText);
-//             queue.HandOver(line);  SendMessage(...);  queue.Finish(line);
-//   window:   CLineGroup group = queue.TakeWaiting(nClass, pszText);
-//             append the group's lines, and the message's own one unless
-//             group.MessageLineShown(); then queue.MarkShown(group).
-// A line lives on its sender's stack and is known by its class and text pointer;
-// the sender's thread is held in Finish while the window's thread still reads
-// it. Free of windows.h: the window's part is the caller's.
-//
-// A console message that arrives while the window's thread is still appending a
-// group (something in the append pumped sent messages) must not append: its
-// lines would go in ahead of the rest of the group, and its own line, when the
-// group holds it, twice. It calls Defer instead, and the handler that is
-// appending takes the deferred lines with TakeDeferred once its group is in.
+//   sender:  CWaitingLine line(nClass, pszText);
+//            switch (queue.HandOver(line)) { kClosed: dropped; kWakeWindow: post, or
+//            queue.WakeFailed() when the post fails }  then queue.WaitUntilDone(line).
+//   window:  while ((group = queue.TakeWaiting()).Size() > 0)
+//                { append the group's lines; queue.MarkShown(group); }
+//            or, to let other messages in first, PauseDrain() and wake itself later.
+//   Publish/Withdraw of the window: Open() / Close().
+// A line lives on its sender's stack; the window's thread reads it only between
+// TakeWaiting and MarkShown, while its sender still waits.
 #pragma once
 
-#include <condition_variable>
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 
 namespace Console
 {
@@ -50,24 +48,21 @@ private:
 
     enum class State
     {
-        kNew,     // not handed over yet
-        kWaiting, // on the waiting list
-        kTaken,   // in a group the window's thread is appending
-        kShown,   // in the console, on the shown list until its sender finishes
+        kNew,      // not handed over yet
+        kWaiting,  // on the queue
+        kTaken,    // in a group the window's thread is appending
+        kShown,    // in the console
+        kReleased, // dropped: the window went, or could not be woken
     };
 
     const std::uintptr_t m_nClass;
     const char* const m_pszText;
     State m_state = State::kNew;
-    // A console message has been matched to this line (each line is matched once).
-    bool m_bMatched = false;
-    // Waiting, and promised to a handler that is appending: Finish waits for it.
-    bool m_bDeferred = false;
-    CWaitingLine* m_pPrev = nullptr;
+    CONDITION_VARIABLE m_done = CONDITION_VARIABLE_INIT; // its sender waits here
     CWaitingLine* m_pNext = nullptr;
 };
 
-// The lines one console message took, in the order they were handed over.
+// The lines one TakeWaiting took, in the order they were handed over.
 class CLineGroup
 {
 public:
@@ -75,21 +70,17 @@ public:
     CLineGroup(const CLineGroup&) = delete;
     CLineGroup& operator=(const CLineGroup&) = delete;
     CLineGroup(CLineGroup&& other) noexcept;
-    CLineGroup& operator=(CLineGroup&&) = delete;
+    CLineGroup& operator=(CLineGroup&& other) noexcept;
 
     const CWaitingLine* First() const { return m_pFirst; }
     static const CWaitingLine* Next(const CWaitingLine* pLine) { return pLine->m_pNext; }
     std::size_t Size() const { return m_nLines; }
-    // The message's own line is in this group or was shown with an earlier one;
-    // otherwise its sender did not hand it over, and it is the caller's to append.
-    bool MessageLineShown() const { return m_bMessageLineShown; }
 
 private:
     friend class CConsoleLineQueue;
 
     CWaitingLine* m_pFirst = nullptr;
     std::size_t m_nLines = 0;
-    bool m_bMessageLineShown = false;
 };
 
 class CConsoleLineQueue
@@ -99,49 +90,57 @@ public:
     CConsoleLineQueue(const CConsoleLineQueue&) = delete;
     CConsoleLineQueue& operator=(const CConsoleLineQueue&) = delete;
 
-    // A sender, before its console message: the line waits for the window.
-    void HandOver(CWaitingLine& line);
-    // The sender, once its message has returned, whatever happened to it: takes
-    // the line off the queue (waiting first while the window's thread is still
-    // appending it). true when the line went into the console through the queue.
-    bool Finish(CWaitingLine& line);
+    enum class HandOverResult
+    {
+        kWindowWakes, // the window drains already, or has been woken
+        kWakeWindow,  // the caller must wake the window (and call WakeFailed if it cannot)
+        kClosed,      // no window takes lines: the line is dropped
+    };
+    // A sender: the line waits for the window.
+    HandOverResult HandOver(CWaitingLine& line);
+    // The sender whose HandOver said kWakeWindow could not wake it: every waiting
+    // line is dropped (their senders return), and the next line tries again.
+    void WakeFailed();
+    // The sender, after HandOver: waits until the line is in the console (true)
+    // or has been dropped (false).
+    bool WaitUntilDone(CWaitingLine& line);
 
-    // The window's thread, on a console message for (nClass, pszText): nothing
-    // when the message's line has been shown already, else every waiting line,
-    // in the order they were handed over.
-    CLineGroup TakeWaiting(std::uintptr_t nClass, const char* pszText);
-    // The window's thread, once the group's lines are in the console.
+    // The window's thread: every waiting line, in the order they were handed over;
+    // when none waits, the first to come within dwWaitMs (a host that is sent its
+    // reply sends its next line within a pipe round trip, and finding the window
+    // still draining it need not wake it). An empty group ends the drain: the next
+    // line wakes the window again.
+    CLineGroup TakeWaiting(DWORD dwWaitMs = 0);
+    // The window's thread, once the group's lines are in the console: their
+    // senders go on.
     void MarkShown(CLineGroup& group);
+    // The window's thread stops draining before the queue is empty (other
+    // messages wait): true when lines wait, and the caller must wake the window
+    // again later (or call WakeFailed); false when the drain simply ended.
+    bool PauseDrain();
 
-    // The window's thread, on a console message that arrives while it appends a
-    // group: matches the message's line and leaves it to the appending handler.
-    // false when the line is not in the queue (a sender without the queue): the
-    // caller must keep the text itself.
-    bool Defer(std::uintptr_t nClass, const char* pszText);
-    // The appending handler, after MarkShown: every waiting line when a deferred
-    // one is among them (their messages have returned), else nothing.
-    CLineGroup TakeDeferred();
+    // The window is published / withdrawn. Closing drops the waiting lines and
+    // every later one until the queue is opened again.
+    void Open();
+    void Close();
 
 private:
-    struct CList
+    enum class WindowState
     {
-        CWaitingLine* pFirst = nullptr;
-        CWaitingLine* pLast = nullptr;
-        void PushBack(CWaitingLine& line);
-        void Remove(CWaitingLine& line);
+        kIdle,     // the next line wakes the window
+        kWoken,    // a drain message is on its way
+        kDraining, // the window's thread takes lines
     };
-    // The first line of the list for (nClass, pszText) that no message has matched yet.
-    // Moves every waiting line into the group, in order (under m_mutex).
-    void TakeAllWaiting(CLineGroup& group);
-    static CWaitingLine* FindUnmatched(CWaitingLine* pFirst, std::uintptr_t nClass, const char* pszText);
+    // Under the lock: every waiting line dropped, its sender woken.
+    void ReleaseWaitingLocked();
 
-    std::mutex m_mutex;
-    std::condition_variable m_groupShown;
-    CList m_waiting;
-    CList m_shown;
-    int m_nSendersWaitingForGroup = 0;
-    int m_nDeferred = 0;                   // deferred lines still waiting
-    CWaitingLine* m_pAppending = nullptr; // the taken group's first line, until MarkShown
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE m_lineCame = CONDITION_VARIABLE_INIT; // the window's thread waits here
+    bool m_bWindowWaits = false;
+    CWaitingLine* m_pFirst = nullptr;
+    CWaitingLine* m_pLast = nullptr;
+    WindowState m_windowState = WindowState::kIdle;
+    bool m_bClosed = true;
 };
 
 } // namespace Console

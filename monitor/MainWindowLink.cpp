@@ -39,10 +39,13 @@ CMainWindowLink::~CMainWindowLink()
     ::DeleteCriticalSection(&m_lock);
 }
 
-void CMainWindowLink::Publish(HWND hWnd, bool bDebugMode)
+void CMainWindowLink::Publish(HWND hWnd, bool bDebugMode, bool bDrainsQueue)
 {
     CCriticalSectionLock lock(m_lock);
     m_hWnd = hWnd;
+    m_bDrainsQueue = bDrainsQueue;
+    if (hWnd && bDrainsQueue)
+        m_lines.Open();
     // Asked once: for a window of another thread the question may cost a round
     // trip to the window system, too much for every line. Kept after the window
     // is withdrawn: the thread stays the window's thread to the end.
@@ -59,6 +62,8 @@ void CMainWindowLink::Withdraw()
     m_hWnd = nullptr;
     // Nobody would reopen it now; waiting senders find no window and drop their lines.
     m_lineGate.Open();
+    // Nor drain the queue: its waiting senders drop their lines too.
+    m_lines.Close();
 }
 
 HWND CMainWindowLink::GetWindow() const
@@ -67,10 +72,12 @@ HWND CMainWindowLink::GetWindow() const
     return m_hWnd;
 }
 
-HWND CMainWindowLink::GetWindowAndThread(DWORD* pdwThreadId) const
+HWND CMainWindowLink::GetWindowAndThread(DWORD* pdwThreadId, bool* pbDrainsQueue) const
 {
     CCriticalSectionLock lock(m_lock);
     *pdwThreadId = m_dwWindowThreadId;
+    if (pbDrainsQueue)
+        *pbDrainsQueue = m_bDrainsQueue;
     return m_hWnd;
 }
 
@@ -89,32 +96,52 @@ bool CMainWindowLink::IsWindowThread() const
 bool CMainWindowLink::SendConsoleLine(int nColourClass, const char* pszText) const
 {
     DWORD dwWindowThreadId = 0;
-    HWND hWnd = GetWindowAndThread(&dwWindowThreadId);
+    bool bDrainsQueue = false;
+    HWND hWnd = GetWindowAndThread(&dwWindowThreadId, &bDrainsQueue);
     if (!hWnd)
         return false;
     // The window's own thread (the monitor's logger) must not wait for itself.
     if (dwWindowThreadId != ::GetCurrentThreadId() && m_lineGate.Pass())
     {
-        hWnd = GetWindowAndThread(&dwWindowThreadId); // it may have gone while the gate was closed
+        // it may have gone while the gate was closed
+        hWnd = GetWindowAndThread(&dwWindowThreadId, &bDrainsQueue);
         if (!hWnd)
             return false;
     }
     const WPARAM wParam = static_cast<WPARAM>(nColourClass);
-    const LPARAM lParam = reinterpret_cast<LPARAM>(pszText);
     // On the window's own thread the message is a call: there is nothing to wait
     // for, and so nothing to group.
-    if (!kQueueLines || dwWindowThreadId == ::GetCurrentThreadId())
+    if (!kQueueLines || !bDrainsQueue || dwWindowThreadId == ::GetCurrentThreadId())
     {
-        ::SendMessageA(hWnd, g_uAppMonUpdateMessage, wParam, lParam);
+        // A window destroyed after the copy makes SendMessage fail harmlessly.
+        ::SendMessageA(hWnd, g_uAppMonUpdateMessage, wParam, reinterpret_cast<LPARAM>(pszText));
         return true;
     }
     Console::CWaitingLine line(wParam, pszText);
-    m_lines.HandOver(line);
-    // A window destroyed after the copy makes SendMessage fail harmlessly; the
-    // line then leaves the queue unshown.
-    ::SendMessageA(hWnd, g_uAppMonUpdateMessage, wParam, lParam);
-    m_lines.Finish(line);
+    switch (m_lines.HandOver(line))
+    {
+    case Console::CConsoleLineQueue::HandOverResult::kClosed:
+        return false; // withdrawn after the copy
+    case Console::CConsoleLineQueue::HandOverResult::kWakeWindow:
+        // Fails once the window is destroyed or its queue is full: the lines
+        // waiting then leave unshown instead of waiting for a message that never comes.
+        if (!::PostMessageA(hWnd, WM_DRAINCONSOLELINES, 0, 0))
+            m_lines.WakeFailed();
+        break;
+    case Console::CConsoleLineQueue::HandOverResult::kWindowWakes:
+        break;
+    }
+    m_lines.WaitUntilDone(line);
     return true;
+}
+
+void CMainWindowLink::DrainLinesOnWindowThread() const
+{
+    DWORD dwWindowThreadId = 0;
+    bool bDrainsQueue = false;
+    const HWND hWnd = GetWindowAndThread(&dwWindowThreadId, &bDrainsQueue);
+    if (hWnd && bDrainsQueue && dwWindowThreadId == ::GetCurrentThreadId())
+        ::SendMessageA(hWnd, WM_DRAINCONSOLELINES, 0, 0);
 }
 
 bool CMainWindowLink::SendExitCommand() const

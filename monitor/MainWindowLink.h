@@ -7,9 +7,10 @@
 //
 // Lines pass the link's line gate first (see CLineGate).
 //
-// A line sent from another thread waits in the link's line queue while its
-// message is on its way, so that the window can append every waiting line at
-// once (see CConsoleLineQueue).
+// A window that drains the link's line queue (the monitor's frame) gets the lines
+// of other threads through it: they wait there, and the window appends every
+// waiting line at once (see CConsoleLineQueue). Any other window gets one console
+// message per line.
 #pragma once
 
 #include "ConsoleLineQueue.h"
@@ -27,7 +28,8 @@ public:
     CMainWindowLink(const CMainWindowLink&) = delete;
     CMainWindowLink& operator=(const CMainWindowLink&) = delete;
 
-    void Publish(HWND hWnd, bool bDebugMode);
+    // bDrainsQueue: the window handles WM_DRAINCONSOLELINES by draining Lines().
+    void Publish(HWND hWnd, bool bDebugMode, bool bDrainsQueue = false);
     void Withdraw();
 
     // The published window, or null.
@@ -45,6 +47,9 @@ public:
     bool SendConsoleLine(int nColourClass, const char* pszText) const;
     // The lines that senders have handed over, for the window's thread.
     Console::CConsoleLineQueue& Lines() const { return m_lines; }
+    // The window's thread, when it cannot get back to its message loop for a while
+    // (it waits for a lock that a sender may hold): appends the waiting lines now.
+    void DrainLinesOnWindowThread() const;
     // The gate that lines pass; the window's thread closes and opens it.
     CLineGate& LineGate() { return m_lineGate; }
     // The window's thread, after it has shown a line: lets waiting posted messages
@@ -59,7 +64,7 @@ public:
     void RequestExit();
 
 private:
-    HWND GetWindowAndThread(DWORD* pdwThreadId) const;
+    HWND GetWindowAndThread(DWORD* pdwThreadId, bool* pbDrainsQueue = nullptr) const;
 
     mutable CRITICAL_SECTION m_lock;
     mutable Console::CConsoleLineQueue m_lines;
@@ -67,5 +72,6 @@ private:
     HWND m_hWnd = nullptr;
     std::atomic<DWORD> m_dwWindowThreadId{0};
     bool m_bDebugMode = false;
+    bool m_bDrainsQueue = false;
     bool m_bExitRequested = false;
 };

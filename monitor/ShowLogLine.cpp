@@ -46,6 +46,8 @@ bool ServeWindowWhileLoggerBusy()
     // thread to handle its posted messages, which it does not do while it waits
     // here: let that line through.
     MainWindowLink().LineGate().Open();
+    // Or its line waits in the queue for this thread to drain it.
+    MainWindowLink().DrainLinesOnWindowThread();
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kLoggerLockRetryMs, QS_SENDMESSAGE);

@@ -42,6 +42,7 @@ ON_WM_CREATE()
 ON_WM_SETFOCUS()
 ON_REGISTERED_MESSAGE(g_uAppMonUpdateMessage, OnAppMonUpdate)
 ON_MESSAGE(WM_REOPENLINEGATE, OnReopenLineGate)
+ON_MESSAGE(WM_DRAINCONSOLELINES, OnDrainConsoleLines)
 ON_REGISTERED_MESSAGE(g_uFindMessage, OnFindMessage)
 ON_COMMAND(ID_FIND, OnFind)
 ON_COMMAND(ID_FIND_NEXT, OnFindNext)
@@ -109,7 +110,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
 
     // 8. The pipe listener. The window is published first, so that the first
     // client's lines already find it; OnDestroy withdraws it again.
-    MainWindowLink().Publish(m_hWnd, m_bDebugMode != FALSE);
+    MainWindowLink().Publish(m_hWnd, m_bDebugMode != FALSE, true);
     m_hListenerThread = ::CreateThread(nullptr, 0, &PipeListenerProc, &MainWindowLink(), 0, nullptr);
 
     // 9. The small icon (the window class has none, so there is no big one).
@@ -143,52 +144,89 @@ LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
     if (lParam == 0)
         return 0;
     const char* pszText = reinterpret_cast<const char*>(lParam);
-    Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
     if (m_bAppendingLines)
     {
-        // Something in the append below let sent messages in (a modal loop, a
+        // Something in the append under way let sent messages in (a modal loop, a
         // message box): this line goes in after the lines being appended.
-        if (!lines.Defer(wParam, pszText))
-            m_heldLines.emplace_back(wParam, pszText); // its sender does not wait for it
-        m_bLinesDeferred = TRUE;
+        m_heldLines.emplace_back(wParam, pszText);
         return 0;
     }
     m_bAppendingLines = TRUE;
-    // The lines waiting went over to this thread before this message was handled:
-    // the console's order is the order of handing over.
-    Console::CLineGroup group = lines.TakeWaiting(wParam, pszText);
-    if (group.Size() == 0 && !group.MessageLineShown())
-        m_wndView.AppendLine(pszText, Console::ColourOfClass(wParam)); // a sender without the queue
-    else if (group.Size() > 0)
-        AppendGroup(group, wParam, pszText);
+    // The lines waiting were handed over before this message was handled: the
+    // console's order is the order of handing over.
+    Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
+    Console::CLineGroup group = lines.TakeWaiting();
+    AppendGroup(group, pszText, Console::ColourOfClass(wParam));
     lines.MarkShown(group);
-    if (m_bLinesDeferred)
-        AppendDeferredLines();
-    m_bAppendingLines = FALSE;
-    // Lines from many clients must not keep the Exit command and COM calls waiting.
-    MainWindowLink().LetPostedMessagesThrough();
+    DrainLines();
     return 0;
 }
 
-void CMainFrame::AppendDeferredLines()
+LRESULT CMainFrame::OnDrainConsoleLines(WPARAM, LPARAM)
 {
-    Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
-    // Lines deferred while these go in are taken on the next round.
-    while (m_bLinesDeferred)
-    {
-        m_bLinesDeferred = FALSE;
-        Console::CLineGroup deferred = lines.TakeDeferred();
-        std::vector<std::pair<WPARAM, std::string>> held;
-        held.swap(m_heldLines);
-        if (deferred.Size() > 0)
-            AppendGroup(deferred, 0, nullptr);
-        lines.MarkShown(deferred);
-        for (const auto& line : held)
-            m_wndView.AppendLine(line.second.c_str(), Console::ColourOfClass(line.first));
-    }
+    // Inside an append under way, the running drain takes the lines once it is done.
+    if (m_bAppendingLines)
+        return 0;
+    m_bAppendingLines = TRUE;
+    DrainLines();
+    return 0;
 }
 
-void CMainFrame::AppendGroup(const Console::CLineGroup& group, WPARAM wParam, const char* pszText)
+void CMainFrame::DrainLines()
+{
+    Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
+    const DWORD dwStart = ::GetTickCount();
+    for (;;)
+    {
+        Console::CLineGroup group = lines.TakeWaiting(m_heldLines.empty() ? kLingerMs : 0);
+        std::vector<std::pair<WPARAM, std::string>> held;
+        held.swap(m_heldLines);
+        if (group.Size() == 0 && held.empty())
+            break;
+        AppendGroup(group, nullptr, 0);
+        lines.MarkShown(group);
+        for (const auto& line : held)
+            m_wndView.AppendLine(line.second.c_str(), Console::ColourOfClass(line.first));
+        // Lines that keep coming must not keep other messages out for long.
+        if (::GetTickCount() - dwStart >= kDrainSliceMs && m_heldLines.empty())
+        {
+            if (lines.PauseDrain())
+                ResumeDrainLater();
+            break;
+        }
+    }
+    m_bAppendingLines = FALSE;
+    // Lines from many clients must not keep the Exit command and COM calls waiting.
+    MainWindowLink().LetPostedMessagesThrough();
+}
+
+namespace
+{
+
+// Drains once the input waiting has been handled (timer messages come last).
+void CALLBACK ResumeDrainOnTimer(HWND hWnd, UINT, UINT_PTR nIdEvent, DWORD)
+{
+    ::KillTimer(hWnd, nIdEvent);
+    ::SendMessageA(hWnd, WM_DRAINCONSOLELINES, 0, 0);
+}
+
+} // namespace
+
+void CMainFrame::ResumeDrainLater()
+{
+    // A posted message comes before input and painting, and lines that keep
+    // coming would keep both out: the console is painted now, and waiting input
+    // is let in before the next drain.
+    if (HIWORD(::GetQueueStatus(QS_PAINT)))
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (HIWORD(::GetQueueStatus(QS_INPUT)) &&
+        ::SetTimer(m_hWnd, kResumeDrainTimerId, USER_TIMER_MINIMUM, &ResumeDrainOnTimer))
+        return;
+    if (!::PostMessageA(m_hWnd, WM_DRAINCONSOLELINES, 0, 0))
+        MainWindowLink().Lines().WakeFailed();
+}
+
+void CMainFrame::AppendGroup(const Console::CLineGroup& group, const char* pszLastText, COLORREF crLast)
 {
     CConsoleLine batch[kMaxLinesPerAppend + 1];
     std::size_t nBatch = 0;
@@ -201,9 +239,10 @@ void CMainFrame::AppendGroup(const Console::CLineGroup& group, WPARAM wParam, co
         }
         batch[nBatch++] = {pLine->Text(), Console::ColourOfClass(pLine->Class())};
     }
-    if (!group.MessageLineShown())
-        batch[nBatch++] = {pszText, Console::ColourOfClass(wParam)};
-    m_wndView.AppendLines(batch, nBatch);
+    if (pszLastText)
+        batch[nBatch++] = {pszLastText, crLast};
+    if (nBatch > 0)
+        m_wndView.AppendLines(batch, nBatch);
 }
 
 LRESULT CMainFrame::OnReopenLineGate(WPARAM, LPARAM)

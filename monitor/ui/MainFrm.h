@@ -55,6 +55,8 @@ protected:
     // wParam: colour class; lParam: the NUL-terminated text, or null (ignored).
     // Appends every line that senders have handed over meanwhile with it.
     LRESULT OnAppMonUpdate(WPARAM wParam, LPARAM lParam);
+    // Lines wait in the link's queue: appends them, group by group, until none is left.
+    LRESULT OnDrainConsoleLines(WPARAM wParam, LPARAM lParam);
     // The messages that console lines held up have been handled: lines may come again.
     LRESULT OnReopenLineGate(WPARAM wParam, LPARAM lParam);
     // Hides the window; the monitor keeps running and the console keeps its lines.
@@ -72,11 +74,17 @@ protected:
 private:
     // Lines taken together go to the console at most this many at a time.
     static constexpr std::size_t kMaxLinesPerAppend = 64;
-    // The group's lines, then the message's own unless it was among them.
-    void AppendGroup(const Console::CLineGroup& group, WPARAM wParam, const char* pszText);
-    // The lines of console messages that arrived while lines were being
-    // appended, until none is left.
-    void AppendDeferredLines();
+    // The group's lines, then pszLastText (when not null) in crLast.
+    void AppendGroup(const Console::CLineGroup& group, const char* pszLastText, COLORREF crLast);
+    // With m_bAppendingLines set: the queue's lines and the held ones until none
+    // is left, or until kDrainSliceMs have passed; then clears the flag.
+    void DrainLines();
+    // After a drain cut short: the next one comes once waiting messages are in.
+    void ResumeDrainLater();
+    static constexpr DWORD kDrainSliceMs = 20;
+    // How long a drain waits for the next line before it ends.
+    static constexpr DWORD kLingerMs = 2;
+    static constexpr UINT_PTR kResumeDrainTimerId = 0x7E11;
 
     // Searches the console; a text it lacks is named in the status bar.
     void FindInConsole(BOOL bReverse);
@@ -86,7 +94,6 @@ private:
     void SaveSettings();
 
     BOOL m_bAppendingLines = FALSE;
-    BOOL m_bLinesDeferred = FALSE; // a message came while lines were being appended
     // Lines of senders without the queue that arrived while lines were being appended.
     std::vector<std::pair<WPARAM, std::string>> m_heldLines;
 };

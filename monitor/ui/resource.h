@@ -26,3 +26,6 @@
 // Posted by the main window to itself behind messages that console lines held up
 // (WM_APP + 11); reopens the gate of CMainWindowLink.
 #define WM_REOPENLINEGATE 0x800B
+// Posted to the main window when console lines wait in the link's queue and the
+// window is not draining it already (WM_APP + 12).
+#define WM_DRAINCONSOLELINES 0x800C

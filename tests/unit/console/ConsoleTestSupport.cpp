@@ -90,18 +90,19 @@ void CConsoleWindow::Destroy()
 
 bool AppendAsGroup(const CConsoleWindow& window, const std::vector<std::pair<int, std::string>>& lines)
 {
+    // All but the last wait in the queue; the last one's console message takes them along.
     Console::CConsoleLineQueue& queue = MainWindowLink().Lines();
     std::vector<std::unique_ptr<Console::CWaitingLine>> waiting;
-    for (const auto& line : lines)
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i)
     {
         waiting.emplace_back(
-            new Console::CWaitingLine(static_cast<std::uintptr_t>(line.first), line.second.c_str()));
+            new Console::CWaitingLine(static_cast<std::uintptr_t>(lines[i].first), lines[i].second.c_str()));
         queue.HandOver(*waiting.back());
     }
     window.Send(static_cast<WPARAM>(lines.back().first), lines.back().second.c_str());
     bool bAllShown = true;
     for (const auto& pLine : waiting)
-        bAllShown = queue.Finish(*pLine) && bAllShown;
+        bAllShown = queue.WaitUntilDone(*pLine) && bAllShown;
     return bAllShown;
 }
 

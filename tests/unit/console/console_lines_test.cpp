@@ -368,7 +368,8 @@ LRESULT CALLBACK ReenteringViewProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
         const DWORD dwStart = ::GetTickCount();
         while (::GetTickCount() - dwStart < 5000)
         {
-            if (g_bOtherThreadSending && HIWORD(::GetQueueStatus(QS_SENDMESSAGE)))
+            // Its line waits in the queue, and the window's drain message is posted.
+            if (g_bOtherThreadSending && HIWORD(::GetQueueStatus(QS_SENDMESSAGE | QS_POSTMESSAGE)))
             {
                 MSG msg;
                 ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);

@@ -1,6 +1,7 @@
 #include "RecordingWindow.h"
 
 #include "ClientTable.h"
+#include "MainWindowLink.h"
 #include "MonitorGlobals.h"
 #include "Polling.h"
 #include "ui/resource.h"
@@ -63,6 +64,21 @@ LRESULT CALLBACK CRecordingWindow::WndProc(HWND hWnd, UINT message, WPARAM wPara
         pThis->m_changed.notify_all();
         return 0;
     }
+    if (pThis && message == WM_DRAINCONSOLELINES)
+    {
+        Console::CConsoleLineQueue& queue = MainWindowLink().Lines();
+        for (Console::CLineGroup group = queue.TakeWaiting(); group.Size() > 0; group = queue.TakeWaiting())
+        {
+            {
+                std::lock_guard<std::mutex> lock(pThis->m_lock);
+                for (const Console::CWaitingLine* pLine = group.First(); pLine; pLine = group.Next(pLine))
+                    pThis->m_lines.push_back({static_cast<int>(pLine->Class()), pLine->Text()});
+            }
+            queue.MarkShown(group);
+            pThis->m_changed.notify_all();
+        }
+        return 0;
+    }
     if (pThis && message == WM_COMMAND && LOWORD(wParam) == ID_EXIT_MONITOR)
     {
         const bool bExit = pThis->m_bDecideExits && DecideExit(::InSendMessage() != FALSE);
@@ -123,5 +139,11 @@ bool CRecordingWindow::WaitForExitCommand(DWORD dwMilliseconds) const
 bool WaitForSentMessage(DWORD dwMilliseconds)
 {
     return WaitUntil([] { return (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0; },
+                     dwMilliseconds, 1);
+}
+
+bool WaitForPostedMessage(DWORD dwMilliseconds)
+{
+    return WaitUntil([] { return (HIWORD(::GetQueueStatus(QS_POSTMESSAGE)) & QS_POSTMESSAGE) != 0; },
                      dwMilliseconds, 1);
 }

@@ -1,5 +1,6 @@
 // A real hidden window on a thread of its own that stands in for the monitor's
-// main window: it records every console line ("ZOV_APPMON_UPD") and every Exit
+// main window: it records every console line ("ZOV_APPMON_UPD", and the lines it
+// drains from MainWindowLink()'s queue on WM_DRAINCONSOLELINES) and every Exit
 // command it receives, and can be published through a CMainWindowLink. It can
 // decide each Exit command as the monitor does, and run a test's task on its
 // thread.
@@ -59,3 +60,5 @@ private:
 // On the calling thread: waits until a message sent to it from another thread is
 // waiting to be handled (that thread is then blocked in its send); false on time-out.
 bool WaitForSentMessage(DWORD dwMilliseconds);
+// The same for a message posted to it.
+bool WaitForPostedMessage(DWORD dwMilliseconds);

@@ -23,7 +23,12 @@ TEST(MonitorLogger, ALineIsShownWithAllOfItsText)
     EXPECT_EQ(strLine.find("]-> ") + 4 + 4095, strLine.size()) << "the text was cut";
 }
 
-TEST(MonitorLogger, TheWindowsThreadWritingWhileAnotherLineWaitsForItDoesNotHang)
+namespace
+{
+
+// The other thread's line holds the logger's lock and waits for the window's
+// thread: in a sent message, or in the link's queue for a window that drains it.
+void WriteOnTheWindowsThreadWhileAnotherLineWaits(bool bDrainsQueue)
 {
     ::SetEnvironmentVariableA("QX_LMDEBUGLOGLEVEL", "ZOVLOGGER=1;ALL");
     // Both are left behind: threads that hang must find them, and the other
@@ -32,12 +37,14 @@ TEST(MonitorLogger, TheWindowsThreadWritingWhileAnotherLineWaitsForItDoesNotHang
     auto* const pWindow = new CRecordingWindow;
     Marvane::NativeLogging::ILogger* pLogger = ConfigureMonitorLogging(*pLoggers, nullptr).logger;
     ASSERT_NE(nullptr, pLogger);
-    MainWindowLink().Publish(pWindow->GetHwnd(), false);
+    MainWindowLink().Publish(pWindow->GetHwnd(), false, bDrainsQueue);
     HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     pWindow->Post([&] {
-        // The other thread's line holds the logger's lock and waits for this thread.
         std::thread([pLogger] { pLogger->Info(L"another thread's line"); }).detach();
-        WaitForSentMessage(5000);
+        if (bDrainsQueue)
+            WaitForPostedMessage(5000);
+        else
+            WaitForSentMessage(5000);
         pLogger->Info(L"the window thread's line");
         ::SetEvent(hDone);
     });
@@ -46,6 +53,14 @@ TEST(MonitorLogger, TheWindowsThreadWritingWhileAnotherLineWaitsForItDoesNotHang
     ASSERT_EQ(2u, pWindow->Lines().size());
     EXPECT_NE(std::string::npos, pWindow->Lines()[0].strText.find("another thread's line"));
     EXPECT_NE(std::string::npos, pWindow->Lines()[1].strText.find("the window thread's line"));
+}
+
+} // namespace
+
+TEST(MonitorLogger, TheWindowsThreadWritingWhileAnotherLineWaitsForItDoesNotHang)
+{
+    WriteOnTheWindowsThreadWhileAnotherLineWaits(false);
+    WriteOnTheWindowsThreadWhileAnotherLineWaits(true);
 }
 
 // The window's thread waiting for the logger opens the line gate: the thread that
