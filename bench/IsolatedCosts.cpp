@@ -2,6 +2,7 @@
 
 #include "BenchClock.h"
 #include "BenchIpc.h"
+#include "ConsoleLineQueue.h"
 #include "LogLevels.h"
 #include "RequestBuilder.h"
 #include "TimeStamp.h"
@@ -66,6 +67,34 @@ double MeasureCrossThreadSend()
     return MicrosecondsPerCall(kSendCalls, [hWnd](int) { ::SendMessageA(hWnd, kIdleMessage, 0, 0); });
 }
 
+// A connection thread's hand-over of one line to a window thread that is draining
+// the queue (and waits there for the next line) and its wait until the line is
+// marked shown: the monitor's hand-off, without the append.
+double MeasureQueueHandOff()
+{
+    Console::CConsoleLineQueue queue;
+    queue.Open();
+    std::atomic<bool> bStop{false};
+    std::thread drainer([&] {
+        constexpr DWORD kWaitForLineMs = 2; // as the monitor's window waits
+        while (!bStop)
+        {
+            Console::CLineGroup group = queue.TakeWaiting(kWaitForLineMs);
+            queue.MarkShown(group);
+        }
+    });
+    const auto handOff = [&queue](int) {
+        Console::CWaitingLine line(0, "a line");
+        queue.HandOver(line);
+        queue.WaitUntilDone(line);
+    };
+    MicrosecondsPerCall(100, handOff);
+    const double dUs = MicrosecondsPerCall(kSendCalls, handOff);
+    bStop = true;
+    drainer.join();
+    return dUs;
+}
+
 // The client's request for one line: its stamp (from the client's per-second
 // cache, or formatted afresh for comparison) and the line.
 double MeasureLineBuild(bool bCachedStamp)
@@ -95,6 +124,7 @@ IsolatedCosts MeasureIsolatedCosts()
     using namespace Marvane::NativeLogging;
     IsolatedCosts costs;
     costs.dCrossThreadSendUs = MeasureCrossThreadSend();
+    costs.dQueueHandOffUs = MeasureQueueHandOff();
     costs.dLineBuildUs = MeasureLineBuild(true);
     costs.dLineBuildFreshStampUs = MeasureLineBuild(false);
 

@@ -1,7 +1,7 @@
 // The system's benchmark: one run, one Wine prefix, one table. In order:
 //  - in this process: the console's append cost (the real CChildView) and the
-//    isolated costs (cross-thread SendMessage, the client's line, the logger's
-//    disabled levels);
+//    isolated costs (the line queue's hand-off, cross-thread SendMessage, the
+//    client's line, the logger's disabled levels);
 //  - the real Tessaly.exe with host processes that load the real Varnel.dll: its
 //    memory idle and with 64 clients, whose lines are counted in the console;
 //    the cost of ZOVLC_SendLogMessage outside debug mode; in turns, the raw pipe
