@@ -103,7 +103,7 @@ bool CMainWindowLink::SendConsoleLine(int nColourClass, const char* pszText) con
     // The window's own thread (the monitor's logger) must not wait for itself.
     if (dwWindowThreadId != ::GetCurrentThreadId() && m_lineGate.Pass())
     {
-        // it may have gone while the gate was closed
+        // It may have gone while the gate was closed.
         hWnd = GetWindowAndThread(&dwWindowThreadId, &bDrainsQueue);
         if (!hWnd)
             return false;

@@ -41,7 +41,8 @@ public:
     bool IsWindowThread() const;
 
     // Hands one console line (colour class, NUL-terminated ANSI text) to the
-    // window with the registered console message and waits until it is shown.
+    // window, through the queue or with the registered console message, and
+    // waits until it is shown.
     // false when no window is published (the line is dropped). Waits at the line
     // gate first, unless called on the window's thread.
     bool SendConsoleLine(int nColourClass, const char* pszText) const;

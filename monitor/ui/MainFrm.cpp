@@ -158,7 +158,8 @@ LRESULT CMainFrame::OnAppMonUpdate(WPARAM wParam, LPARAM lParam)
     Console::CLineGroup group = lines.TakeWaiting();
     AppendGroup(group, pszText, Console::ColourOfClass(wParam));
     lines.MarkShown(group);
-    DrainLines();
+    // Its sender does not use the queue: no line of its is on the way.
+    DrainLines(0);
     return 0;
 }
 
@@ -168,17 +169,17 @@ LRESULT CMainFrame::OnDrainConsoleLines(WPARAM, LPARAM)
     if (m_bAppendingLines)
         return 0;
     m_bAppendingLines = TRUE;
-    DrainLines();
+    DrainLines(kLingerMs);
     return 0;
 }
 
-void CMainFrame::DrainLines()
+void CMainFrame::DrainLines(DWORD dwLingerMs)
 {
     Console::CConsoleLineQueue& lines = MainWindowLink().Lines();
     const DWORD dwStart = ::GetTickCount();
     for (;;)
     {
-        Console::CLineGroup group = lines.TakeWaiting(m_heldLines.empty() ? kLingerMs : 0);
+        Console::CLineGroup group = lines.TakeWaiting(m_heldLines.empty() ? dwLingerMs : 0);
         std::vector<std::pair<WPARAM, std::string>> held;
         held.swap(m_heldLines);
         if (group.Size() == 0 && held.empty())

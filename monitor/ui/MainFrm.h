@@ -77,12 +77,13 @@ private:
     // The group's lines, then pszLastText (when not null) in crLast.
     void AppendGroup(const Console::CLineGroup& group, const char* pszLastText, COLORREF crLast);
     // With m_bAppendingLines set: the queue's lines and the held ones until none
-    // is left, or until kDrainSliceMs have passed; then clears the flag.
-    void DrainLines();
+    // is left (waiting up to dwLingerMs for the next), or until kDrainSliceMs
+    // have passed; then clears the flag.
+    void DrainLines(DWORD dwLingerMs);
     // After a drain cut short: the next one comes once waiting messages are in.
     void ResumeDrainLater();
     static constexpr DWORD kDrainSliceMs = 20;
-    // How long a drain waits for the next line before it ends.
+    // How long a drain of queued lines waits for the next line before it ends.
     static constexpr DWORD kLingerMs = 2;
     static constexpr UINT_PTR kResumeDrainTimerId = 0x7E11;
 
