@@ -76,10 +76,9 @@ double MeasureQueueHandOff()
     queue.Open();
     std::atomic<bool> bStop{false};
     std::thread drainer([&] {
-        constexpr DWORD kWaitForLineMs = 2; // as the monitor's window waits
         while (!bStop)
         {
-            Console::CLineGroup group = queue.TakeWaiting(kWaitForLineMs);
+            Console::CLineGroup group = queue.TakeWaiting(Console::CConsoleLineQueue::kNextLineWaitMs);
             queue.MarkShown(group);
         }
     });

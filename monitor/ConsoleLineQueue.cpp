@@ -1,23 +1,9 @@
 #include "ConsoleLineQueue.h"
 
+#include "SlimLock.h"
+
 namespace Console
 {
-namespace
-{
-
-class CExclusiveLock
-{
-public:
-    explicit CExclusiveLock(SRWLOCK& lock) : m_lock(lock) { ::AcquireSRWLockExclusive(&m_lock); }
-    ~CExclusiveLock() { ::ReleaseSRWLockExclusive(&m_lock); }
-    CExclusiveLock(const CExclusiveLock&) = delete;
-    CExclusiveLock& operator=(const CExclusiveLock&) = delete;
-
-private:
-    SRWLOCK& m_lock;
-};
-
-} // namespace
 
 CLineGroup::CLineGroup(CLineGroup&& other) noexcept : m_pFirst(other.m_pFirst), m_nLines(other.m_nLines)
 {
@@ -36,7 +22,7 @@ CLineGroup& CLineGroup::operator=(CLineGroup&& other) noexcept
 
 CConsoleLineQueue::HandOverResult CConsoleLineQueue::HandOver(CWaitingLine& line)
 {
-    CExclusiveLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     if (m_bClosed)
     {
         line.m_state = CWaitingLine::State::kReleased;
@@ -56,7 +42,7 @@ CConsoleLineQueue::HandOverResult CConsoleLineQueue::HandOver(CWaitingLine& line
 
 void CConsoleLineQueue::WakeFailed()
 {
-    CExclusiveLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     if (m_windowState == WindowState::kWoken)
     {
         ReleaseWaitingLocked();
@@ -66,7 +52,7 @@ void CConsoleLineQueue::WakeFailed()
 
 bool CConsoleLineQueue::WaitUntilDone(CWaitingLine& line)
 {
-    CExclusiveLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     while (line.m_state == CWaitingLine::State::kWaiting || line.m_state == CWaitingLine::State::kTaken)
         ::SleepConditionVariableSRW(&line.m_done, &m_lock, INFINITE, 0);
     return line.m_state == CWaitingLine::State::kShown;
@@ -75,7 +61,7 @@ bool CConsoleLineQueue::WaitUntilDone(CWaitingLine& line)
 CLineGroup CConsoleLineQueue::TakeWaiting(DWORD dwWaitMs)
 {
     CLineGroup group;
-    CExclusiveLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     if (!m_pFirst && dwWaitMs > 0 && !m_bClosed)
     {
         m_bWindowWaits = true;
@@ -97,7 +83,7 @@ CLineGroup CConsoleLineQueue::TakeWaiting(DWORD dwWaitMs)
 void CConsoleLineQueue::MarkShown(CLineGroup& group)
 {
     {
-        CExclusiveLock lock(m_lock);
+        CSlimLockGuard lock(m_lock);
         for (CWaitingLine* pLine = group.m_pFirst; pLine;)
         {
             // Once its state is set, its sender may return and the line be gone.
@@ -113,21 +99,21 @@ void CConsoleLineQueue::MarkShown(CLineGroup& group)
 
 bool CConsoleLineQueue::PauseDrain()
 {
-    CExclusiveLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     m_windowState = m_pFirst ? WindowState::kWoken : WindowState::kIdle;
     return m_pFirst != nullptr;
 }
 
 void CConsoleLineQueue::Open()
 {
-    CExclusiveLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     m_bClosed = false;
     m_windowState = WindowState::kIdle;
 }
 
 void CConsoleLineQueue::Close()
 {
-    CExclusiveLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     m_bClosed = true;
     ReleaseWaitingLocked();
 }

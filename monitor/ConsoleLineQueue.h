@@ -106,11 +106,13 @@ public:
     bool WaitUntilDone(CWaitingLine& line);
 
     // The window's thread: every waiting line, in the order they were handed over;
-    // when none waits, the first to come within dwWaitMs (a host that is sent its
-    // reply sends its next line within a pipe round trip, and finding the window
-    // still draining it need not wake it). An empty group ends the drain: the next
-    // line wakes the window again.
+    // when none waits, the first to come within dwWaitMs. An empty group ends the
+    // drain: the next line wakes the window again.
     CLineGroup TakeWaiting(DWORD dwWaitMs = 0);
+    // How long a drain waits for the next line: a host that is sent its reply
+    // sends its next line within a pipe round trip, and finding the window still
+    // draining it need not wake it.
+    static constexpr DWORD kNextLineWaitMs = 2;
     // The window's thread, once the group's lines are in the console: their
     // senders go on.
     void MarkShown(CLineGroup& group);

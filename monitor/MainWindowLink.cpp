@@ -1,6 +1,7 @@
 #include "MainWindowLink.h"
 
 #include "MonitorGlobals.h"
+#include "SlimLock.h"
 #include "ui/resource.h"
 
 namespace
@@ -15,33 +16,11 @@ constexpr bool kQueueLines = false;
 constexpr bool kQueueLines = true;
 #endif
 
-class CCriticalSectionLock
-{
-public:
-    explicit CCriticalSectionLock(CRITICAL_SECTION& cs) : m_cs(cs) { ::EnterCriticalSection(&m_cs); }
-    ~CCriticalSectionLock() { ::LeaveCriticalSection(&m_cs); }
-    CCriticalSectionLock(const CCriticalSectionLock&) = delete;
-    CCriticalSectionLock& operator=(const CCriticalSectionLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
-
 } // namespace
-
-CMainWindowLink::CMainWindowLink()
-{
-    ::InitializeCriticalSection(&m_lock);
-}
-
-CMainWindowLink::~CMainWindowLink()
-{
-    ::DeleteCriticalSection(&m_lock);
-}
 
 void CMainWindowLink::Publish(HWND hWnd, bool bDebugMode, bool bDrainsQueue)
 {
-    CCriticalSectionLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     m_hWnd = hWnd;
     m_bDrainsQueue = bDrainsQueue;
     if (hWnd && bDrainsQueue)
@@ -58,7 +37,7 @@ void CMainWindowLink::Publish(HWND hWnd, bool bDebugMode, bool bDrainsQueue)
 
 void CMainWindowLink::Withdraw()
 {
-    CCriticalSectionLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     m_hWnd = nullptr;
     // Nobody would reopen it now; waiting senders find no window and drop their lines.
     m_lineGate.Open();
@@ -68,13 +47,13 @@ void CMainWindowLink::Withdraw()
 
 HWND CMainWindowLink::GetWindow() const
 {
-    CCriticalSectionLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     return m_hWnd;
 }
 
 HWND CMainWindowLink::GetWindowAndThread(DWORD* pdwThreadId, bool* pbDrainsQueue) const
 {
-    CCriticalSectionLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     *pdwThreadId = m_dwWindowThreadId;
     if (pbDrainsQueue)
         *pbDrainsQueue = m_bDrainsQueue;
@@ -83,7 +62,7 @@ HWND CMainWindowLink::GetWindowAndThread(DWORD* pdwThreadId, bool* pbDrainsQueue
 
 bool CMainWindowLink::IsDebugMode() const
 {
-    CCriticalSectionLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     return m_bDebugMode;
 }
 
@@ -164,7 +143,7 @@ void CMainWindowLink::LetPostedMessagesThrough()
 
 void CMainWindowLink::RequestExit()
 {
-    CCriticalSectionLock lock(m_lock);
+    CSlimLockGuard lock(m_lock);
     // Posting never waits for the window's thread, so it may happen under the lock.
     m_bExitRequested = !m_hWnd || !::PostMessageA(m_hWnd, WM_COMMAND, ID_EXIT_MONITOR, 0);
 }

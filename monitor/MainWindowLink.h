@@ -23,8 +23,7 @@
 class CMainWindowLink
 {
 public:
-    CMainWindowLink();
-    ~CMainWindowLink();
+    CMainWindowLink() = default;
     CMainWindowLink(const CMainWindowLink&) = delete;
     CMainWindowLink& operator=(const CMainWindowLink&) = delete;
 
@@ -67,7 +66,7 @@ public:
 private:
     HWND GetWindowAndThread(DWORD* pdwThreadId, bool* pbDrainsQueue = nullptr) const;
 
-    mutable CRITICAL_SECTION m_lock;
+    mutable SRWLOCK m_lock = SRWLOCK_INIT;
     mutable Console::CConsoleLineQueue m_lines;
     CLineGate m_lineGate;
     HWND m_hWnd = nullptr;

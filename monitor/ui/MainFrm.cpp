@@ -169,7 +169,7 @@ LRESULT CMainFrame::OnDrainConsoleLines(WPARAM, LPARAM)
     if (m_bAppendingLines)
         return 0;
     m_bAppendingLines = TRUE;
-    DrainLines(kLingerMs);
+    DrainLines(Console::CConsoleLineQueue::kNextLineWaitMs);
     return 0;
 }
 
@@ -218,9 +218,10 @@ void CMainFrame::ResumeDrainLater()
     // A posted message comes before input and painting, and lines that keep
     // coming would keep both out: the console is painted now, and waiting input
     // is let in before the next drain.
-    if (HIWORD(::GetQueueStatus(QS_PAINT)))
+    const UINT uWaiting = HIWORD(::GetQueueStatus(QS_PAINT | QS_INPUT));
+    if (uWaiting & QS_PAINT)
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    if (HIWORD(::GetQueueStatus(QS_INPUT)) &&
+    if ((uWaiting & QS_INPUT) &&
         ::SetTimer(m_hWnd, kResumeDrainTimerId, USER_TIMER_MINIMUM, &ResumeDrainOnTimer))
         return;
     if (!::PostMessageA(m_hWnd, WM_DRAINCONSOLELINES, 0, 0))

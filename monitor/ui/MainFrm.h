@@ -83,8 +83,6 @@ private:
     // After a drain cut short: the next one comes once waiting messages are in.
     void ResumeDrainLater();
     static constexpr DWORD kDrainSliceMs = 20;
-    // How long a drain of queued lines waits for the next line before it ends.
-    static constexpr DWORD kLingerMs = 2;
     static constexpr UINT_PTR kResumeDrainTimerId = 0x7E11;
 
     // Searches the console; a text it lacks is named in the status bar.
