@@ -30,6 +30,9 @@ enum class HostMode : int
     kLog = 0,   // ZOVLC_SendLogMessage in debug mode through Varnel.dll and the monitor
     kEcho = 1,  // the same bytes as a log request, exchanged with the raw echo server
     kQuiet = 2, // ZOVLC_SendLogMessage outside debug mode (nothing is sent)
+    // kEcho through the client library's own bounded overlapped I/O (PipeIo):
+    // what the library's way of waiting adds to the raw round trip.
+    kEchoOverlapped = 3,
 };
 
 enum HostState : LONG

@@ -182,6 +182,9 @@ void PrintReport(const BenchFigures& f)
         std::snprintf(szWhat, sizeof(szWhat), "%d echo client%s, aggregate", ceiling.nClients,
                       ceiling.nClients == 1 ? "" : "s");
         SpreadRow(szWhat, ceiling.echoRates, "round trips/s");
+        if (!ceiling.overlappedEchoRates.empty())
+            SpreadRow("  the same, the client library's overlapped I/O", ceiling.overlappedEchoRates,
+                      "round trips/s");
         std::snprintf(szWhat, sizeof(szWhat), "%d host%s, aggregate%s", ceiling.nClients,
                       ceiling.nClients == 1 ? "" : "s", ceiling.bNothingLost ? "" : " (LINES MISSING)");
         SpreadRow(szWhat, ceiling.hostRates, "lines/s");

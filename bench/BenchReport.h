@@ -36,6 +36,8 @@ struct CeilingFigures
 {
     int nClients = 0;
     std::vector<double> echoRates; // aggregate round trips/s, one per repetition
+    // The same with the client library's overlapped I/O (1 and 8 clients only).
+    std::vector<double> overlappedEchoRates;
     std::vector<double> hostRates; // aggregate lines/s, the same repetitions
     bool bNothingLost = true;      // every host line in the console, in order, in every repetition
 };

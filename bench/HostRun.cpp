@@ -21,6 +21,8 @@ const char* ModeArgument(HostMode mode)
     {
     case HostMode::kEcho:
         return "echo";
+    case HostMode::kEchoOverlapped:
+        return "echo-overlapped";
     case HostMode::kQuiet:
         return "quiet";
     default:

@@ -1,15 +1,18 @@
 // A host process of the benchmark: loads Varnel.dll as any host does and, when the
 // bench says go, sends its lines one at a time, timing each call. Its results go
 // to its slot of the bench's shared block.
-//   bench_host log|echo|quiet <slot> <lines>
+//   bench_host log|echo|echo-overlapped|quiet <slot> <lines>
 // log:   ZOVLC_Initialize, then ZOVLC_SendLogMessage (debug mode: the bench sets
 //        QX_LMDEBUGLOGLEVEL), ZOVLC_CleanUp when the bench lets the hosts go;
 // echo:  the bytes of the same log requests, exchanged with the bench's raw echo
 //        pipe server: the round trip that any synchronous design pays;
+// echo-overlapped: the same, through the client library's bounded overlapped I/O;
 // quiet: ZOVLC_SendLogMessage outside debug mode, <lines> calls timed together.
 #include "BenchIpc.h"
+#include "PipeIo.h"
 #include "PipeProtocol.h"
 #include "RequestBuilder.h"
+#include "TimeLimits.h"
 #include "varnel.h"
 
 #include <windows.h>
@@ -61,13 +64,15 @@ double MicrosecondsPerTick()
 class CEchoClient
 {
 public:
+    // bOverlapped: opened and used as the client library uses the monitor's pipe.
+    explicit CEchoClient(bool bOverlapped) : m_bOverlapped(bOverlapped) {}
     bool Open()
     {
         const DWORD dwStart = ::GetTickCount();
         for (;;)
         {
             m_pipe.reset(::CreateFileA(Bench::kEchoPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
+                                       OPEN_EXISTING, m_bOverlapped ? FILE_FLAG_OVERLAPPED : 0, nullptr));
             if (m_pipe.get() != INVALID_HANDLE_VALUE)
                 break;
             if (::GetTickCount() - dwStart > kEchoOpenTimeoutMs)
@@ -78,20 +83,27 @@ public:
             else
                 ::Sleep(10);
         }
+        m_event.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
         DWORD dwMode = PIPE_READMODE_MESSAGE;
-        return ::SetNamedPipeHandleState(m_pipe.get(), &dwMode, nullptr, nullptr) != FALSE;
+        return m_event && ::SetNamedPipeHandleState(m_pipe.get(), &dwMode, nullptr, nullptr) != FALSE;
     }
     bool Exchange(const char* pszRequest)
     {
         char reply[Protocol::kReplyReadBytes];
+        const DWORD cbRequest = static_cast<DWORD>(std::strlen(pszRequest) + 1);
+        const HANDLE hPipe = m_pipe.get();
+        if (m_bOverlapped)
+            return PipeIo::Write(hPipe, m_event.get(), pszRequest, cbRequest, TimeLimits::kWriteMs).bDone &&
+                   PipeIo::Read(hPipe, m_event.get(), reply, sizeof(reply), TimeLimits::kReplyMs).bDone;
         DWORD cb = 0;
-        return ::WriteFile(m_pipe.get(), pszRequest, static_cast<DWORD>(std::strlen(pszRequest) + 1), &cb,
-                           nullptr) &&
-               ::ReadFile(m_pipe.get(), reply, sizeof(reply), &cb, nullptr);
+        return ::WriteFile(hPipe, pszRequest, cbRequest, &cb, nullptr) &&
+               ::ReadFile(hPipe, reply, sizeof(reply), &cb, nullptr);
     }
 
 private:
+    const bool m_bOverlapped;
     CHandle m_pipe;
+    CHandle m_event;
 };
 
 // Times each line; false when a line could not be sent (echo mode only).
@@ -155,9 +167,9 @@ int RunLogHost(Bench::HostSlot& slot, int nSlot)
     return 0;
 }
 
-int RunEchoHost(Bench::HostSlot& slot, int nSlot)
+int RunEchoHost(Bench::HostSlot& slot, int nSlot, bool bOverlapped)
 {
-    CEchoClient client;
+    CEchoClient client(bOverlapped);
     if (!client.Open())
         return Fail(slot, 3);
     ::InterlockedExchange(&slot.lState, Bench::kHostReady);
@@ -220,7 +232,9 @@ int main(int argc, char** argv)
     if (std::strcmp(argv[1], "log") == 0)
         return RunLogHost(slot, nSlot);
     if (std::strcmp(argv[1], "echo") == 0)
-        return RunEchoHost(slot, nSlot);
+        return RunEchoHost(slot, nSlot, false);
+    if (std::strcmp(argv[1], "echo-overlapped") == 0)
+        return RunEchoHost(slot, nSlot, true);
     if (std::strcmp(argv[1], "quiet") == 0)
         return RunQuietHost(slot, nSlot);
     return Fail(slot, 2);
