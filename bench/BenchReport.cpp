@@ -121,6 +121,33 @@ std::vector<double> RatiosOf(const CeilingFigures& ceiling)
     return ratios;
 }
 
+void PrintCeilingRows(const CeilingFigures (&ceilings)[3])
+{
+    Heading("7. the pipe's ceiling: raw echo clients and hosts of the same number, back to back");
+    for (const CeilingFigures& ceiling : ceilings)
+    {
+        char szWhat[80];
+        std::snprintf(szWhat, sizeof(szWhat), "%d echo client%s, aggregate", ceiling.nClients,
+                      ceiling.nClients == 1 ? "" : "s");
+        SpreadRow(szWhat, ceiling.echoRates, "round trips/s");
+        if (!ceiling.overlappedEchoRates.empty())
+            SpreadRow("  the same, the client library's overlapped I/O", ceiling.overlappedEchoRates,
+                      "round trips/s");
+        std::snprintf(szWhat, sizeof(szWhat), "%d host%s, aggregate%s", ceiling.nClients,
+                      ceiling.nClients == 1 ? "" : "s", ceiling.bNothingLost ? "" : " (LINES MISSING)");
+        SpreadRow(szWhat, ceiling.hostRates, "lines/s");
+    }
+}
+
+void PrintCeilingTargets(const CeilingFigures (&ceilings)[3])
+{
+    SpreadTargetRow("1-host rate / 1-client echo rate", RatiosOf(ceilings[0]), 0.4, ceilings[0].bNothingLost);
+    SpreadTargetRow("8-host rate / 8-client echo rate, nothing lost", RatiosOf(ceilings[1]), 0.75,
+                    ceilings[1].bNothingLost);
+    SpreadTargetRow("64-host rate / 64-client echo rate, nothing lost", RatiosOf(ceilings[2]), 0.75,
+                    ceilings[2].bNothingLost);
+}
+
 } // namespace
 
 void PrintReport(const BenchFigures& f)
@@ -175,20 +202,7 @@ void PrintReport(const BenchFigures& f)
     Row("ZOVLogger WriteFormat, level off", f.isolated.dDisabledWriteFormatNs, "ns/call");
     Row("ZOVLC_SendLogMessage outside debug mode", f.quiet.dNsPerCall, "ns/call");
 
-    Heading("7. the pipe's ceiling: raw echo clients and hosts of the same number, back to back");
-    for (const CeilingFigures& ceiling : f.ceiling)
-    {
-        char szWhat[80];
-        std::snprintf(szWhat, sizeof(szWhat), "%d echo client%s, aggregate", ceiling.nClients,
-                      ceiling.nClients == 1 ? "" : "s");
-        SpreadRow(szWhat, ceiling.echoRates, "round trips/s");
-        if (!ceiling.overlappedEchoRates.empty())
-            SpreadRow("  the same, the client library's overlapped I/O", ceiling.overlappedEchoRates,
-                      "round trips/s");
-        std::snprintf(szWhat, sizeof(szWhat), "%d host%s, aggregate%s", ceiling.nClients,
-                      ceiling.nClients == 1 ? "" : "s", ceiling.bNothingLost ? "" : " (LINES MISSING)");
-        SpreadRow(szWhat, ceiling.hostRates, "lines/s");
-    }
+    PrintCeilingRows(f.ceiling);
 
     Heading("where a line's time goes (isolated)");
     const double dEchoUs = Ratio(1e6, f.echo.dLinesPerSecond);
@@ -229,11 +243,16 @@ void PrintReport(const BenchFigures& f)
     TargetRow("64-host rate / 1-host rate, nothing lost",
               Ratio(f.hosts64.run.dLinesPerSecond, f.hidden1.run.dLinesPerSecond), true, 3.0,
               f.hosts64.census.IsComplete() && f.hidden1.census.IsComplete());
-    SpreadTargetRow("1-host rate / 1-client echo rate", RatiosOf(f.ceiling[0]), 0.4, f.ceiling[0].bNothingLost);
-    SpreadTargetRow("8-host rate / 8-client echo rate, nothing lost", RatiosOf(f.ceiling[1]), 0.75,
-                    f.ceiling[1].bNothingLost);
-    SpreadTargetRow("64-host rate / 64-client echo rate, nothing lost", RatiosOf(f.ceiling[2]), 0.75,
-                    f.ceiling[2].bNothingLost);
+    PrintCeilingTargets(f.ceiling);
+    std::fflush(stdout);
+}
+
+void PrintCeilingReport(const CeilingFigures (&ceilings)[3])
+{
+    std::printf("Tessaly benchmark, the pipe's ceiling only (Wine %s)\n", WineVersion());
+    PrintCeilingRows(ceilings);
+    Heading("targets (ratios of this run)");
+    PrintCeilingTargets(ceilings);
     std::fflush(stdout);
 }
 

@@ -62,5 +62,7 @@ struct BenchFigures
 };
 
 void PrintReport(const BenchFigures& figures);
+// Section 7 and its targets alone, for a run with --ceiling.
+void PrintCeilingReport(const CeilingFigures (&ceilings)[3]);
 
 } // namespace Bench

@@ -24,6 +24,7 @@
 #include "WinApp.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace
@@ -183,10 +184,44 @@ void AddTurn(Bench::CountedRun& total, const Bench::CountedRun& turn, bool bFirs
         total.census.Add(turn.census);
 }
 
+// Echo clients and hosts of the same numbers, back to back, repeated.
+bool RunCeiling(Bench::CSharedResults& shared, CMonitorInUse& monitors, Bench::CeilingFigures (&ceilings)[3])
+{
+    if (!monitors.Use(Bench::kMonitorProgram))
+        return false;
+    for (int nRepeat = 0; nRepeat < kCeilingRepeats; ++nRepeat)
+    {
+        for (int i = 0; i < 3; ++i)
+        {
+            Bench::CeilingFigures& ceiling = ceilings[i];
+            ceiling.nClients = kCeilingClients[i];
+            Progress("the pipe's ceiling: echo clients, then hosts of the same number");
+            ceiling.echoRates.push_back(
+                RunEchoClients(shared, Bench::HostMode::kEcho, kCeilingClients[i], kCeilingLines[i])
+                    .dLinesPerSecond);
+            if (kCeilingClients[i] <= kMaxOverlappedEchoClients)
+                ceiling.overlappedEchoRates.push_back(RunEchoClients(shared, Bench::HostMode::kEchoOverlapped,
+                                                                     kCeilingClients[i], kCeilingLines[i])
+                                                          .dLinesPerSecond);
+            const Bench::CountedRun hosts =
+                RunLogHosts(shared, monitors.Monitor(), kCeilingClients[i], kCeilingLines[i]);
+            ceiling.hostRates.push_back(hosts.run.dLinesPerSecond);
+            ceiling.bNothingLost = ceiling.bNothingLost && hosts.census.IsComplete();
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const bool bCeilingOnly = argc == 2 && std::strcmp(argv[1], "--ceiling") == 0;
+    if (argc > 1 && !bCeilingOnly)
+    {
+        std::fprintf(stderr, "usage: tessaly_bench [--ceiling]\n");
+        return 2;
+    }
     if (Bench::IsAnyMonitorRunning())
     {
         std::fprintf(stderr, "bench: a Tessaly.exe already runs in this Wine prefix; end it first\n");
@@ -201,6 +236,16 @@ int main()
         return 1;
     }
 
+    if (bCeilingOnly)
+    {
+        CMonitorInUse monitors;
+        Bench::CeilingFigures ceilings[3];
+        if (!RunCeiling(shared, monitors, ceilings))
+            return 1;
+        monitors.Exit();
+        Bench::PrintCeilingReport(ceilings);
+        return 0;
+    }
     Bench::BenchFigures figures;
     Progress("console append cost");
     figures.console = Bench::MeasureConsoleAppend(kConsoleLines);
@@ -274,28 +319,8 @@ int main()
             }
         }
     }
-    if (!monitors.Use(Bench::kMonitorProgram))
+    if (!RunCeiling(shared, monitors, figures.ceiling))
         return 1;
-    for (int nRepeat = 0; nRepeat < kCeilingRepeats; ++nRepeat)
-    {
-        for (int i = 0; i < 3; ++i)
-        {
-            Bench::CeilingFigures& ceiling = figures.ceiling[i];
-            ceiling.nClients = kCeilingClients[i];
-            Progress("the pipe's ceiling: echo clients, then hosts of the same number");
-            ceiling.echoRates.push_back(
-                RunEchoClients(shared, Bench::HostMode::kEcho, kCeilingClients[i], kCeilingLines[i])
-                    .dLinesPerSecond);
-            if (kCeilingClients[i] <= kMaxOverlappedEchoClients)
-                ceiling.overlappedEchoRates.push_back(RunEchoClients(shared, Bench::HostMode::kEchoOverlapped,
-                                                                     kCeilingClients[i], kCeilingLines[i])
-                                                          .dLinesPerSecond);
-            const Bench::CountedRun hosts =
-                RunLogHosts(shared, monitors.Monitor(), kCeilingClients[i], kCeilingLines[i]);
-            ceiling.hostRates.push_back(hosts.run.dLinesPerSecond);
-            ceiling.bNothingLost = ceiling.bNothingLost && hosts.census.IsComplete();
-        }
-    }
     if (!monitors.Use(Bench::kOneLineMonitorProgram))
         return 1;
     Progress("8 hosts, one line per insertion");
