@@ -17,7 +17,6 @@ namespace
 constexpr DWORD kViewStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE;
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
-constexpr std::size_t kFillerLineChars = 2000;
 constexpr COLORREF kLineColour = RGB(0, 0, 0);
 // Lines go to the consoles in turns of this many, so that whatever else the
 // machine does falls on all of them alike.
@@ -60,6 +59,8 @@ public:
             return;
         m_view.SetReadOnly(TRUE);
         m_view.PrintBanner();
+        for (int i = 0; i < kDistinctLines; ++i)
+            m_lines[i] = ConsoleLine(i);
         FillTo(nFillChars);
         if (bOnScreen)
         {
@@ -67,8 +68,6 @@ public:
             m_parent.UpdateWindow();
         }
         PumpMessages();
-        for (int i = 0; i < kDistinctLines; ++i)
-            m_lines[i] = ConsoleLine(i);
         for (int i = 0; i < kWarmUpLines; ++i)
             AppendOne(i);
     }
@@ -161,12 +160,24 @@ private:
         m_view.AppendLines(lines, static_cast<std::size_t>(m_nLinesPerAppend));
     }
 
-    // Filler lines until the console holds at least nChars.
+    // Host lines until the console holds at least nChars: as many lines as hosts
+    // leave in it at that size (the control's cost may grow with its lines, not
+    // only with its characters). In groups as the monitor puts them in, the last
+    // few one by one, so that a fill may end past the cap.
     void FillTo(long nChars)
     {
-        const std::string filler(kFillerLineChars, 'x');
-        while (m_view.GetSavedLength() < nChars)
-            m_view.AppendLine(filler.c_str(), kLineColour);
+        CConsoleLine lines[kGroupLines];
+        long nGroupChars = 0;
+        for (int i = 0; i < kGroupLines; ++i)
+        {
+            const std::string& line = m_lines[i % kDistinctLines];
+            lines[i] = {line.c_str(), kLineColour};
+            nGroupChars += static_cast<long>(line.size()) + 2;
+        }
+        while (m_view.GetSavedLength() + nGroupChars < nChars)
+            m_view.AppendLines(lines, kGroupLines);
+        for (int i = 0; m_view.GetSavedLength() < nChars; ++i)
+            m_view.AppendLine(m_lines[i % kDistinctLines].c_str(), kLineColour);
     }
 
     bool m_bOnScreen;
