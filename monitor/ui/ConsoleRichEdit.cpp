@@ -39,6 +39,16 @@ DWORD CALLBACK ReadPlainText(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* p
     return 0;
 }
 
+// Through EM_REPLACESEL the control reads text that begins like rich text
+// ("{\rtf", "{\urtf") as RTF, and a host's line must show as the text it is:
+// such text is streamed in as plain text instead. Not all text: a stream costs
+// more, and under Wine the more the more lines the console holds (measured:
+// 260 us a line when empty, 390 us with 9,000 lines, against a flat 255 us).
+bool MayBeReadAsRichText(const char* pszText)
+{
+    return pszText[0] == '{';
+}
+
 CHARFORMATA TextFormat(COLORREF crColour, BOOL bUnderline, BOOL bBold)
 {
     CHARFORMATA cf = {};
@@ -108,16 +118,20 @@ void CConsoleRichEdit::InsertPiece(const char* pszPiece, std::size_t cchPiece, C
     // The format goes on the empty selection at the end, the insertion point, and
     // the inserted text takes it. No character position is computed, so the
     // control's two ways of counting a line end (one in positions, two in its
-    // text length) cannot shift the colour onto other text. The text is streamed
-    // in as plain text: through EM_REPLACESEL the control reads text that begins
-    // like rich text ("{\rtf", "{\urtf") as RTF, and a host's line must show as
-    // the text it is.
+    // text length) cannot shift the colour onto other text.
     OnInserting(pszPiece, cchPiece);
     SendMessage(EM_SETSEL, static_cast<WPARAM>(-1), -1);
     SetSelectionCharFormat(cf);
-    PlainTextSource source = {pszPiece, cchPiece};
-    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, &ReadPlainText};
-    StreamIn(SF_TEXT | SFF_SELECTION, stream);
+    if (MayBeReadAsRichText(pszPiece))
+    {
+        PlainTextSource source = {pszPiece, cchPiece};
+        EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, &ReadPlainText};
+        StreamIn(SF_TEXT | SFF_SELECTION, stream);
+    }
+    else
+    {
+        SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pszPiece));
+    }
     m_nSavedLength += static_cast<long>(cchPiece);
 }
 

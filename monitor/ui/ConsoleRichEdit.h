@@ -90,7 +90,7 @@ private:
     CUserView BeginAppend();
     // The text at the end, in pieces, each in the format given.
     void InsertAtEnd(const char* pszText, CHARFORMATA& cf);
-    // One piece whose line ends are already "\r\n".
+    // One piece whose line ends are already "\r\n", NUL-terminated after cchPiece.
     void InsertPiece(const char* pszPiece, std::size_t cchPiece, CHARFORMATA& cf);
     // Has a following console scrolled to its end (by the next repaint), or gives
     // the user back the selection and view.

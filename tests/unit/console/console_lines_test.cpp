@@ -357,7 +357,7 @@ std::thread g_otherSender;
 
 LRESULT CALLBACK ReenteringViewProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (uMsg == EM_STREAMIN && g_hReenteredFrame)
+    if ((uMsg == EM_REPLACESEL || uMsg == EM_STREAMIN) && g_hReenteredFrame)
     {
         const HWND hFrame = g_hReenteredFrame;
         g_hReenteredFrame = nullptr;
