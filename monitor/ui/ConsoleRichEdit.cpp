@@ -42,8 +42,9 @@ DWORD CALLBACK ReadPlainText(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* p
 // Through EM_REPLACESEL the control reads text that begins like rich text
 // ("{\rtf", "{\urtf") as RTF, and a host's line must show as the text it is:
 // such text is streamed in as plain text instead. Not all text: a stream costs
-// more, and under Wine the more the more lines the console holds (measured:
-// 260 us a line when empty, 390 us with 9,000 lines, against a flat 255 us).
+// more, and under Wine its cost grows with the lines the console holds
+// (measured: 260 us a line when empty, 390 us with 9,000 lines, against a flat
+// 255 us for a replacement).
 bool MayBeReadAsRichText(const char* pszText)
 {
     return pszText[0] == '{';
