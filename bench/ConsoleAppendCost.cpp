@@ -120,7 +120,7 @@ public:
         if (m_nLinesPerAppend > 1)
         {
             const LONGLONG llStart = Counter();
-            AppendGroup(static_cast<int>(m_perLine.size()));
+            AppendGroup(static_cast<int>(m_perLine.size()), m_nLinesPerAppend);
             const double dUs = SecondsBetween(llStart, Counter()) * 1e6 / m_nLinesPerAppend;
             m_perLine.push_back(static_cast<float>(dUs));
             m_dTotalUs += dUs;
@@ -152,12 +152,13 @@ private:
             PumpMessages();
     }
 
-    void AppendGroup(int nFirst)
+    // nLines (at most kGroupLines) of the distinct lines from nFirst on, in one insertion.
+    void AppendGroup(int nFirst, int nLines)
     {
         CConsoleLine lines[kGroupLines];
-        for (int i = 0; i < m_nLinesPerAppend && i < kGroupLines; ++i)
+        for (int i = 0; i < nLines && i < kGroupLines; ++i)
             lines[i] = {m_lines[(nFirst + i) % kDistinctLines].c_str(), kLineColour};
-        m_view.AppendLines(lines, static_cast<std::size_t>(m_nLinesPerAppend));
+        m_view.AppendLines(lines, static_cast<std::size_t>(nLines));
     }
 
     // Host lines until the console holds at least nChars: as many lines as hosts
@@ -166,16 +167,11 @@ private:
     // few one by one, so that a fill may end past the cap.
     void FillTo(long nChars)
     {
-        CConsoleLine lines[kGroupLines];
         long nGroupChars = 0;
         for (int i = 0; i < kGroupLines; ++i)
-        {
-            const std::string& line = m_lines[i % kDistinctLines];
-            lines[i] = {line.c_str(), kLineColour};
-            nGroupChars += static_cast<long>(line.size()) + 2;
-        }
+            nGroupChars += static_cast<long>(m_lines[i % kDistinctLines].size()) + 2;
         while (m_view.GetSavedLength() + nGroupChars < nChars)
-            m_view.AppendLines(lines, kGroupLines);
+            AppendGroup(0, kGroupLines);
         for (int i = 0; m_view.GetSavedLength() < nChars; ++i)
             m_view.AppendLine(m_lines[i % kDistinctLines].c_str(), kLineColour);
     }

@@ -8,9 +8,9 @@ namespace
 {
 
 #ifdef TESSALY_LINES_ONE_BY_ONE
-// The benchmark's second monitor compiles this file itself with the switch: every
-// line goes to the window by itself, as its own insertion, to measure what the
-// queue gains.
+// The benchmark's second monitor compiles this file itself with the switch: its
+// window is never taken for one that drains the queue, so every line goes to it by
+// itself, as its own insertion, to measure what the queue gains.
 constexpr bool kQueueLines = false;
 #else
 constexpr bool kQueueLines = true;
@@ -22,8 +22,8 @@ void CMainWindowLink::Publish(HWND hWnd, bool bDebugMode, bool bDrainsQueue)
 {
     CSlimLockGuard lock(m_lock);
     m_hWnd = hWnd;
-    m_bDrainsQueue = bDrainsQueue;
-    if (hWnd && bDrainsQueue)
+    m_bDrainsQueue = kQueueLines && bDrainsQueue;
+    if (hWnd && m_bDrainsQueue)
         m_lines.Open();
     // Asked once: for a window of another thread the question may cost a round
     // trip to the window system, too much for every line. Kept after the window
@@ -90,7 +90,7 @@ bool CMainWindowLink::SendConsoleLine(int nColourClass, const char* pszText) con
     const WPARAM wParam = static_cast<WPARAM>(nColourClass);
     // On the window's own thread the message is a call: there is nothing to wait
     // for, and so nothing to group.
-    if (!kQueueLines || !bDrainsQueue || dwWindowThreadId == ::GetCurrentThreadId())
+    if (!bDrainsQueue || dwWindowThreadId == ::GetCurrentThreadId())
     {
         // A window destroyed after the copy makes SendMessage fail harmlessly.
         ::SendMessageA(hWnd, g_uAppMonUpdateMessage, wParam, reinterpret_cast<LPARAM>(pszText));
